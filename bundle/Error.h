@@ -1,0 +1,18 @@
+#pragma once
+// The one error type of the core: every failure that is not an expected outcome throws it,
+// with a text fit to show to the user as it stands.
+
+#include <stdexcept>
+#include <string>
+
+namespace kel {
+
+class Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// printf-style formatting into a std::string.
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace kel

@@ -1,0 +1,39 @@
+#pragma once
+// The 80-byte trailer at the end of a bundled player executable, which locates the main and
+// second packages, the catalogue and the help segment.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kel {
+
+constexpr size_t kTrailerSize = 80;
+
+struct TBundleTrailer {
+    uint32_t MainOffset = 0;
+    uint32_t MainSize = 0;
+    uint32_t SecondOffset = 0;
+    uint32_t SecondSize = 0;  // 0: no second package
+    uint32_t CatalogueOffset = 0;
+    uint32_t CatalogueSize = 0;
+    uint32_t HelpOffset = 0;  // counted from MainOffset
+    uint32_t HelpSize = 0;    // 0: no help file
+    std::array<uint8_t, 48> Reserved{};
+
+    static TBundleTrailer Parse(const uint8_t* bytes);  // kTrailerSize bytes
+    void Serialize(uint8_t* bytes) const;               // kTrailerSize bytes
+};
+
+struct TBundleContents {
+    TBundleTrailer Trailer;
+    std::string Catalogue;  // the catalogue's bytes, unchanged
+    uint64_t FileSize = 0;
+};
+
+// Reads the trailer of `path` and copies the catalogue out. Throws kel::Error naming the file
+// and the offsets, e.g. "bundle.exe: catalogue at 4830558+368 lies beyond the end of the file
+// (4831000 bytes)".
+TBundleContents ReadBundle(const std::string& path);
+
+}  // namespace kel
