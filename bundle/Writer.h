@@ -1,5 +1,5 @@
 #pragma once
-// The writer side of the bundle format: packages, catalogues and whole bundles. Writers refuse
+// The writer side (PackageWriter.cpp: packages; BundleWriter.cpp: catalogues and bundles) of the bundle format: packages, catalogues and whole bundles. Writers refuse
 // what the readers could not read back (a name GBK cannot encode, a size or position past the
 // signed 32-bit range the directory's numbers are read in).
 
