@@ -13,7 +13,7 @@ class TTarnPackageItem;
 
 // One entry of a loaded catalogue; a null node is "no entry". Valid while its TCatalogue lives.
 class TCatalogueNode {
-public:
+  public:
     TCatalogueNode() = default;
     explicit TCatalogueNode(void* xmlNode) : FNode(xmlNode) {}
 
@@ -25,12 +25,12 @@ public:
     std::optional<std::string> Attribute(const std::string& name) const;
     bool operator==(const TCatalogueNode&) const = default;
 
-private:
+  private:
     void* FNode = nullptr;
 };
 
 class TCatalogue {
-public:
+  public:
     TCatalogue();
     ~TCatalogue();
     TCatalogue(TCatalogue&&) noexcept;
@@ -47,7 +47,7 @@ public:
     TCatalogueNode FirstEntry() const;  // first element child of the root, or null
     int EntryCount() const;
 
-private:
+  private:
     void* FDoc = nullptr;
 };
 

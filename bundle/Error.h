@@ -8,7 +8,7 @@
 namespace kel {
 
 class Error : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -20,7 +20,7 @@ constexpr uint64_t kMaxDirectorySize = 64ull << 20;
 // The header in its stored layout (little-endian integers).
 struct TPackageHeader {
     std::array<char, kSignatureSize> Signature{};  // ends at the first NUL or after 10 bytes
-    std::array<char, 20> Description{};           // GB2312, NUL-padded
+    std::array<char, 20> Description{};            // GB2312, NUL-padded
     std::array<char, 26> Version{};                // ASCII, NUL-padded
     double DateTime = 0;                           // days since 1899-12-30
     uint32_t Reserved = 0;
@@ -42,7 +42,7 @@ class TTarnPackageFile;
 using ExtractProgress = std::function<void(uint64_t done, uint64_t total)>;
 
 class TTarnPackageItem {
-public:
+  public:
     explicit TTarnPackageItem(TTarnPackageFile* package);
     TTarnPackageItem(const TTarnPackageItem&) = delete;
     TTarnPackageItem& operator=(const TTarnPackageItem&) = delete;
@@ -94,7 +94,7 @@ public:
 };
 
 class TTarnPackageFile {
-public:
+  public:
     TTarnPackageFile();
     ~TTarnPackageFile();
     TTarnPackageFile(const TTarnPackageFile&) = delete;
@@ -117,7 +117,7 @@ public:
     const std::string& PackageFileName() const { return FPackageFileName; }
     const TPackageHeader& Header() const { return FHeader; }
 
-private:
+  private:
     std::unique_ptr<TTarnPackageItem> FRoot;
     TPackageHeader FHeader;
     std::string FPackageFileName;

@@ -1,7 +1,8 @@
 #pragma once
-// The writer side (PackageWriter.cpp: packages; BundleWriter.cpp: catalogues and bundles) of the bundle format: packages, catalogues and whole bundles. Writers refuse
-// what the readers could not read back (a name GBK cannot encode, a size or position past the
-// signed 32-bit range the directory's numbers are read in).
+// The writer side of the bundle format: packages (PackageWriter.cpp), catalogues and whole
+// bundles (BundleWriter.cpp). Writers refuse what the readers could not read back (a name GBK
+// cannot encode, a size or position past the signed 32-bit range the directory's numbers are read
+// in).
 
 #include <array>
 #include <cstdint>
@@ -21,8 +22,8 @@ struct PackageItemSpec {
     // File item: stored bytes come from SourceFile, or from Data when SourceFile is empty.
     std::string SourceFile;
     std::vector<uint8_t> Data;
-    bool Compress = true;   // store one zlib stream instead of the bytes themselves
-    std::string FileName;   // the "FileName" attribute, e.g. "D:\\lessons\\a.swf"
+    bool Compress = true;  // store one zlib stream instead of the bytes themselves
+    std::string FileName;  // the "FileName" attribute, e.g. "D:\\lessons\\a.swf"
 
     // Optional additional data (a thumbnail), stored as one zlib stream, never extracted.
     std::string AdditionalSource;
@@ -58,8 +59,8 @@ void WritePackageFile(const std::string& path, const std::vector<PackageItemSpec
 struct CatalogueInfo {
     std::string ProductName = "Lumivo";
     std::string FileVersion = "1.0.0804";
-    std::string RecordTime;  // "2014-6-30 14:29:47"; empty: now
-    std::string HostFile;    // the package path the entries came from
+    std::string RecordTime;   // "2014-6-30 14:29:47"; empty: now
+    std::string HostFile;     // the package path the entries came from
     std::string PackageGuid;  // "{...}" text form
 };
 

@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     }
     int count = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[1])) {
-        if (!entry.is_regular_file()) continue;
+        if (!entry.is_regular_file())
+            continue;
         std::ifstream in(entry.path(), std::ios::binary);
         std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());

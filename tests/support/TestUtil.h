@@ -11,7 +11,7 @@ namespace kel::test {
 // A fresh folder under the system's temporary directory, removed with everything in it when
 // the object goes out of scope.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -21,7 +21,7 @@ public:
     // Path() / name as a string.
     std::string operator/(const std::string& name) const { return (FPath / name).string(); }
 
-private:
+  private:
     std::filesystem::path FPath;
 };
 
