@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kel {
 
@@ -35,5 +36,20 @@ struct TBundleContents {
 // and the offsets, e.g. "bundle.exe: catalogue at 4830558+368 lies beyond the end of the file
 // (4831000 bytes)".
 TBundleContents ReadBundle(const std::string& path);
+
+// One segment the trailer locates, at its absolute position in the file.
+struct TBundleSegment {
+    std::string Name;  // "main package", "second package", "catalogue", "help segment"
+    uint64_t Offset = 0;
+    uint64_t Size = 0;
+};
+
+// The segments in trailer order; the second package and the help segment only when their size is
+// not 0. Positions are 64-bit, so no sum wraps.
+std::vector<TBundleSegment> BundleSegments(const TBundleTrailer& trailer);
+
+// One text per segment that does not lie wholly inside the file, worded as ReadBundle's errors.
+std::vector<std::string> SegmentsOutsideFile(const TBundleContents& bundle,
+                                             const std::string& path);
 
 }  // namespace kel
