@@ -1,0 +1,311 @@
+#include <fcntl.h>
+#include <libxml/xmlstring.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "Error.h"
+#include "TarnZLib.h"
+#include "Trailer.h"
+#include "Writer.h"
+
+namespace kel {
+
+namespace {
+
+constexpr size_t kChunkSize = 1 << 20;
+const std::string kRootName = "Korvat教育存盘文件";
+
+std::string ErrnoText() {
+    return std::strerror(errno);
+}
+
+std::string NowText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return Format("%d-%d-%d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                  local.tm_hour, local.tm_min, local.tm_sec);
+}
+
+// Characters an attribute value cannot hold as they are. Tab and line breaks would be turned
+// into blanks by attribute normalisation unless they are written as references.
+constexpr std::pair<char, const char*> kReferences[] = {
+    {'&', "&amp;"}, {'<', "&lt;"},   {'>', "&gt;"},   {'"', "&quot;"},
+    {'\t', "&#9;"}, {'\n', "&#10;"}, {'\r', "&#13;"},
+};
+
+// XML 1.0 has no way to carry the other control characters, and bytes that are not UTF-8 would
+// make the whole catalogue unreadable: both are refused rather than written.
+std::string EscapeAttribute(const std::string& name, const std::string& value) {
+    if (!xmlCheckUTF8(reinterpret_cast<const xmlChar*>(value.c_str())) ||
+        value.find('\0') != std::string::npos)
+        throw Error(
+            Format("catalogue attribute \"%s\": the value is not UTF-8 text", name.c_str()));
+    std::string out;
+    for (const char c : value) {
+        const auto* reference = std::find_if(std::begin(kReferences), std::end(kReferences),
+                                             [c](const auto& r) { return r.first == c; });
+        if (reference != std::end(kReferences))
+            out += reference->second;
+        else if (static_cast<unsigned char>(c) < 0x20)
+            throw Error(
+                Format("catalogue attribute \"%s\": the value holds control character %d, "
+                       "which XML cannot carry",
+                       name.c_str(), c));
+        else
+            out += c;
+    }
+    return out;
+}
+
+class InputFile {
+  public:
+    explicit InputFile(const std::string& path) : FPath(path) {
+        FFd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (FFd < 0)
+            throw Error(Format("%s: cannot open: %s", path.c_str(), ErrnoText().c_str()));
+        std::string problem;
+        if (fstat(FFd, &FStat) != 0)
+            problem = "cannot open: " + ErrnoText();
+        else if (!S_ISREG(FStat.st_mode))
+            problem = "not a regular file";
+        if (!problem.empty()) {
+            close(FFd);
+            throw Error(Format("%s: %s", path.c_str(), problem.c_str()));
+        }
+    }
+    ~InputFile() { close(FFd); }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    mode_t Mode() const { return FStat.st_mode; }
+    uint64_t Size() const { return static_cast<uint64_t>(FStat.st_size); }
+
+    // Hands the whole file to `sink` chunk by chunk, reporting progress after each; returns the
+    // number of bytes read.
+    uint64_t ForEachChunk(const std::function<void(const uint8_t*, size_t)>& sink,
+                          const WriteProgress& progress) const {
+        std::vector<uint8_t> buffer(kChunkSize);
+        uint64_t done = 0;
+        for (;;) {
+            const ssize_t got = read(FFd, buffer.data(), buffer.size());
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                throw Error(Format("%s: cannot read: %s", FPath.c_str(), ErrnoText().c_str()));
+            if (got == 0)
+                return done;
+            sink(buffer.data(), static_cast<size_t>(got));
+            done += static_cast<uint64_t>(got);
+            if (progress)
+                progress(FPath, done, Size());
+        }
+    }
+
+  private:
+    std::string FPath;
+    int FFd = -1;
+    struct stat FStat {};
+};
+
+// A temporary file beside the final path. Commit renames it into place; until then a failure
+// removes it, so no half-written bundle ever carries the final name.
+class OutputFile {
+  public:
+    explicit OutputFile(const std::string& finalPath) : FFinalPath(finalPath) {
+        const std::filesystem::path target(finalPath);
+        FTempPath =
+            (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+        FFd = mkostemp(FTempPath.data(), O_CLOEXEC);
+        if (FFd < 0)
+            throw Error(Format("%s: cannot create a temporary file beside it: %s",
+                               finalPath.c_str(), ErrnoText().c_str()));
+    }
+    ~OutputFile() {
+        if (FFd >= 0) {
+            close(FFd);
+            unlink(FTempPath.c_str());
+        }
+    }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    int Fd() const { return FFd; }
+
+    void WriteAt(uint64_t offset, const uint8_t* data, size_t size) {
+        while (size > 0) {
+            const ssize_t put = pwrite(FFd, data, size, static_cast<off_t>(offset));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                throw Error(Format("%s: cannot write %zu bytes at %llu: %s", FFinalPath.c_str(),
+                                   size, static_cast<unsigned long long>(offset),
+                                   put < 0 ? ErrnoText().c_str() : "nothing written"));
+            data += put;
+            size -= static_cast<size_t>(put);
+            offset += static_cast<uint64_t>(put);
+        }
+    }
+
+    void Commit(mode_t permissions) {
+        if (fchmod(FFd, permissions) != 0 || fsync(FFd) != 0)
+            throw Error(
+                Format("%s: cannot finish writing: %s", FFinalPath.c_str(), ErrnoText().c_str()));
+        const int closed = close(FFd);
+        FFd = -1;
+        if (closed != 0 || rename(FTempPath.c_str(), FFinalPath.c_str()) != 0) {
+            const std::string reason = ErrnoText();
+            unlink(FTempPath.c_str());
+            throw Error(
+                Format("%s: cannot finish writing: %s", FFinalPath.c_str(), reason.c_str()));
+        }
+    }
+
+  private:
+    std::string FFinalPath;
+    std::string FTempPath;
+    int FFd = -1;
+};
+
+// The trailer records 32-bit positions (and the player adds HelpOffset to MainOffset in 32 bits),
+// so every segment must end within the first 4 GiB.
+uint32_t Position32(const std::string& outPath, const char* segment, uint64_t end) {
+    if (end > UINT32_MAX)
+        throw Error(
+            Format("%s: the %s would end at byte %llu, past the 4 GiB a bundle trailer "
+                   "can address",
+                   outPath.c_str(), segment, static_cast<unsigned long long>(end)));
+    return static_cast<uint32_t>(end);
+}
+
+// The player can only show entries that name an existing top-level item.
+void CheckEntries(const BundleSpec& spec) {
+    if (spec.Entries.empty())
+        throw Error("the catalogue has no entries");
+    for (size_t i = 0; i < spec.Entries.size(); ++i) {
+        const TEntryRef& entry = spec.Entries[i];
+        const size_t count = entry.System ? spec.Main.size() : spec.Second.size();
+        if (entry.Id < 0 || static_cast<size_t>(entry.Id) >= count)
+            throw Error(
+                Format("catalogue entry %zu: ID %d names no top-level item of the %s "
+                       "package, which has %zu",
+                       i + 1, entry.Id, entry.System ? "main" : "second", count));
+    }
+}
+
+// Compresses the help file as one zlib stream at `start`; returns the stream's length.
+uint64_t WriteHelpSegment(const std::string& helpPath, OutputFile& out, uint64_t start,
+                          const WriteProgress& progress) {
+    z_stream z{};
+    if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
+        throw Error(Format("%s: cannot start compressing", helpPath.c_str()));
+    const std::unique_ptr<z_stream, int (*)(z_stream*)> end(&z, deflateEnd);
+    std::vector<uint8_t> buffer(kChunkSize);
+    uint64_t written = 0;
+    const auto pump = [&](const uint8_t* data, size_t size, int flush) {
+        z.next_in = const_cast<Bytef*>(data);
+        z.avail_in = static_cast<uInt>(size);
+        do {
+            z.next_out = buffer.data();
+            z.avail_out = static_cast<uInt>(buffer.size());
+            if (deflate(&z, flush) == Z_STREAM_ERROR)
+                throw Error(Format("%s: compression failed", helpPath.c_str()));
+            const size_t produced = buffer.size() - z.avail_out;
+            out.WriteAt(start + written, buffer.data(), produced);
+            written += produced;
+        } while (z.avail_out == 0);
+    };
+    InputFile(helpPath).ForEachChunk(
+        [&](const uint8_t* data, size_t size) { pump(data, size, Z_NO_FLUSH); }, progress);
+    pump(nullptr, 0, Z_FINISH);
+    return written;
+}
+
+CatalogueInfo CatalogueFor(const BundleSpec& spec) {
+    CatalogueInfo info = spec.Catalogue;
+    if (info.PackageGuid.empty()) {
+        TPackageHeader header;
+        header.PackageGuid = spec.MainHeader.Guid;
+        info.PackageGuid = header.GuidText();
+    }
+    return info;
+}
+
+}  // namespace
+
+std::string WriteCatalogue(const CatalogueInfo& info, const std::vector<TEntryRef>& entries) {
+    const std::pair<const char*, std::string> attributes[] = {
+        {"产品名称", info.ProductName},
+        {"文件版本", info.FileVersion},
+        {"记录时间", info.RecordTime.empty() ? NowText() : info.RecordTime},
+        {"宿主文件", info.HostFile},
+        {"ZRGUID", info.PackageGuid},
+    };
+    std::string xml = "<" + kRootName;
+    for (const auto& [name, value] : attributes)
+        xml += Format(" %s=\"%s\"", name, EscapeAttribute(name, value).c_str());
+    xml += ">";
+    for (const TEntryRef& entry : entries)
+        xml += Format("<素材 ID=\"%d\" System=\"%s\"/>", entry.Id, entry.System ? "-1" : "0");
+    xml += "</" + kRootName + ">\r\n";
+    return xml;
+}
+
+void WriteBundle(const BundleSpec& spec, const std::string& outPath,
+                 const WriteProgress& progress) {
+    CheckEntries(spec);
+    const std::string catalogue = WriteCatalogue(CatalogueFor(spec), spec.Entries);
+    const InputFile player(spec.PlayerExe);
+    Position32(outPath, "player executable", player.Size());
+
+    OutputFile out(outPath);
+    TBundleTrailer trailer;
+    uint64_t end = player.ForEachChunk(
+        [&, at = uint64_t{0}](const uint8_t* data, size_t size) mutable {
+            out.WriteAt(at, data, size);
+            at += size;
+        },
+        progress);
+    trailer.MainOffset = Position32(outPath, "player executable", end);
+
+    end += WritePackage(out.Fd(), end, spec.Main, spec.MainHeader, progress);
+    trailer.MainSize = Position32(outPath, "main package", end) - trailer.MainOffset;
+
+    trailer.SecondOffset = trailer.MainOffset + trailer.MainSize;
+    if (!spec.Second.empty()) {
+        end += WritePackage(out.Fd(), end, spec.Second, spec.SecondHeader, progress);
+        trailer.SecondSize = Position32(outPath, "second package", end) - trailer.SecondOffset;
+    }
+
+    trailer.CatalogueOffset = static_cast<uint32_t>(end);
+    out.WriteAt(end, reinterpret_cast<const uint8_t*>(catalogue.data()), catalogue.size());
+    end += catalogue.size();
+    trailer.CatalogueSize = Position32(outPath, "catalogue", end) - trailer.CatalogueOffset;
+
+    if (!spec.HelpFile.empty()) {
+        const uint32_t helpStart = static_cast<uint32_t>(end);
+        end += WriteHelpSegment(spec.HelpFile, out, end, progress);
+        trailer.HelpOffset = helpStart - trailer.MainOffset;
+        trailer.HelpSize = Position32(outPath, "help segment", end) - helpStart;
+    }
+
+    uint8_t raw[kTrailerSize];
+    trailer.Serialize(raw);
+    out.WriteAt(end, raw, sizeof raw);
+    out.Commit(player.Mode() & 0777);
+}
+
+}  // namespace kel
