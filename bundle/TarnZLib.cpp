@@ -139,7 +139,7 @@ class RangeReader {
     uint64_t FOffset;
     uint64_t FSize;
     uint64_t FDone = 0;
-    const ExtractProgress& FProgress;
+    ExtractProgress FProgress;
 };
 
 // A file written under a temporary name in the target's folder and renamed over the target
