@@ -87,12 +87,13 @@ EntryView BundleView::ResolveEntryView(const kel::TCatalogueNode& node, int numb
         return entry;
     }
     entry.ShownPath = kel::ShownFilePath(*entry.Item, "");
-    if (entry.ShownPath.empty())
-        entry.Error = "the item's names cannot be unpacked safely (\"" +
-                      Printable(entry.Item->IsFolder()
-                                    ? entry.Item->FilePath + "\", \"" + entry.Item->MainFileName
-                                    : entry.Item->FileName) +
-                      "\")";
+    if (entry.ShownPath.empty() && entry.Item->IsFolder())
+        entry.Error = kel::Format(
+            "the folder item has no safe names for its folder and shown file (\"%s\", \"%s\")",
+            Printable(entry.Item->FilePath).c_str(), Printable(entry.Item->MainFileName).c_str());
+    else if (entry.ShownPath.empty())
+        entry.Error = kel::Format("the file item has no safe name to unpack to (\"%s\")",
+                                  Printable(entry.Item->FileName).c_str());
     return entry;
 }
 

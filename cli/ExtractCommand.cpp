@@ -123,6 +123,10 @@ int RunExtract(const Arguments& args) {
     if (error)
         throw kel::Error(folder + ": cannot create the folder: " + error.message());
 
+    // Entries of a package that cannot be read fail on their own; this says why.
+    for (const PackageView* package : {&view.Main(), &view.Second()})
+        if (!package->Problem.empty())
+            PrintWarning(package->Problem);
     Extraction extraction(view, folder);
     size_t failed = 0;
     for (const EntryView* entry : selected)

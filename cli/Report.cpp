@@ -170,9 +170,10 @@ void PrintEntry(const EntryView& entry) {
                 Printable(entry.IdText.value_or("(none)")).c_str(),
                 Printable(entry.SystemText.value_or("(none)")).c_str());
     if (entry.Item)
-        std::printf("%s [%d] %s -> %s", entry.Ref->System ? "main" : "second", entry.Ref->Id,
-                    Printable(entry.Item->DisplayName()).c_str(),
-                    Printable(entry.ShownPath).c_str());
+        std::printf("%s [%d] %s", entry.Ref->System ? "main" : "second", entry.Ref->Id,
+                    Printable(entry.Item->DisplayName()).c_str());
+    if (!entry.ShownPath.empty())
+        std::printf(" -> %s", Printable(entry.ShownPath).c_str());
     if (!entry.Error.empty())
         std::printf("%serror: %s", entry.Item ? "; " : "", Printable(entry.Error).c_str());
     std::printf("\n");
