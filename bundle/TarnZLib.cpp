@@ -538,9 +538,9 @@ int TTarnPackageFile::Open(const std::string& path) {
                            path.c_str(), Ull(directoryOffset), FHeader.DirectorySize,
                            Ull(kMaxDirectorySize >> 20)));
     } catch (const Error& error) {
-        throw Error(Format("%s: package directory is not valid zlib data (%s at %llu+%u)",
-                           path.c_str(), error.what(), Ull(directoryOffset),
-                           FHeader.DirectorySize));
+        throw Error(Format("%s: package directory at %llu+%u is not valid zlib data (%s)",
+                           path.c_str(), Ull(directoryOffset), FHeader.DirectorySize,
+                           error.what()));
     }
     try {
         const XmlDocument doc = ParseDirectory(document);

@@ -266,10 +266,11 @@ TEST_F(PackageReader, DamagedFilesAreErrorsNamingTheFileAndTheOffsets) {
 
     auto damaged = good;
     damaged[directoryPosition + 5] ^= 0xFF;
-    EXPECT_EQ(ErrorOf(damaged).rfind(path + ": package directory is not valid zlib data (", 0), 0u)
-        << ErrorOf(damaged);
+    EXPECT_EQ(ErrorOf(damaged),
+              path + ": package directory at " + std::to_string(directoryPosition) + "+" +
+                  std::to_string(directorySize) + " is not valid zlib data (zlib data is damaged)");
     EXPECT_EQ(ErrorOf(test::RawPackage({})),
-              path + ": package directory is not valid zlib data (zlib data ends early at 1104+0)");
+              path + ": package directory at 1104+0 is not valid zlib data (zlib data ends early)");
     EXPECT_EQ(ErrorOf(test::RawPackage(test::ZlibCompress(Bytes("<r><unclosed></r>"))))
                   .rfind(path + ": the package directory does not parse (line 1: ", 0),
               0u);
