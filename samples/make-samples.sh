@@ -33,7 +33,7 @@ swf_body+='\x44\x11\x00\x00\x00\x00'
 swf_body+='\x43\x02\x33\x66\x99'
 swf_body+='\xC7\x0Alesson\x00'
 swf_body+='\x40\x00\x00\x00'
-printf "FWS\x0A\x2D\x00\x00\x00$swf_body" >"$out/movie.swf"
+printf '%b' "FWS\x0A\x2D\x00\x00\x00$swf_body" >"$out/movie.swf"
 
 cat >"$out/page.html" <<'HTML'
 <!DOCTYPE html>

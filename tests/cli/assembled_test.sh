@@ -2,6 +2,7 @@
 # Bundles put together by hand from a "kelpack pack" package and a written catalogue, so that
 # entries can name what the builder would refuse: extraction goes on past a bad entry, names
 # it, and ends with a failure status.
+# shellcheck source=tests/cli/lib.sh
 source "$(dirname "$0")/lib.sh"
 
 src=$work/src

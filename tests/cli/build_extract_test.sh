@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The demo lessons through build, info, list and extract: what comes out is byte for byte what
 # went in, in the places the player uses in its work folder.
+# shellcheck source=tests/cli/lib.sh
 source "$(dirname "$0")/lib.sh"
 
 lessons=$work/lessons

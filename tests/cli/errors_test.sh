@@ -2,6 +2,7 @@
 # What goes wrong is reported on stderr as "kelpack: ...", naming the file and, where it
 # applies, the offset, the lesson or the entry: damaged bundles, faulty manifests, wrong
 # command lines.
+# shellcheck source=tests/cli/lib.sh
 source "$(dirname "$0")/lib.sh"
 
 src=$work/src

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # the variables here are used by the scripts that source it
 # Shared helpers of the kelpack tests; sourced with the kelpack binary as $1.
 set -euo pipefail
 
@@ -47,7 +48,7 @@ lacks() {
 # le32 VALUE: VALUE as four little-endian bytes.
 le32() {
     local v=$1
-    printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((v & 255)) $((v >> 8 & 255)) \
+    printf '%b' "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((v & 255)) $((v >> 8 & 255)) \
         $((v >> 16 & 255)) $((v >> 24 & 255)))"
 }
 

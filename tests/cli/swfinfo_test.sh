@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # swfinfo on movies made here: plain and compressed heads, a tag too far in, a short file.
+# shellcheck source=tests/cli/lib.sh
 source "$(dirname "$0")/lib.sh"
 
 rect='\x78\x00\x07\xD0\x00\x00\x17\x70\x00' # 800x600 twips, 15-bit fields
@@ -10,7 +11,7 @@ end_tags='\x40\x00\x00\x00' # ShowFrame, End
 # header, compressed with zlib when SIGNATURE is CWS.
 movie() {
     local file=$1 signature=$2 body=$3
-    printf "$body" >"$work/body"
+    printf '%b' "$body" >"$work/body"
     local length=$((8 + $(size_of "$work/body")))
     {
         printf '%s\x0A' "$signature"
