@@ -30,9 +30,13 @@ void ShowMessageBox(const std::string& text) {
 }  // namespace
 
 std::string ErrorReportText(const std::string& what) {
-    if (!what.empty() && static_cast<unsigned char>(what.back()) > '.')
-        return what + ".";
-    return what;
+    static const char* const kSentenceEnds[] = {".", "!", "?", "。", "！", "？"};
+    if (what.empty())
+        return what;
+    for (const char* end : kSentenceEnds)
+        if (what.ends_with(end))
+            return what;
+    return what + ".";
 }
 
 void ReportError(const std::string& what) {
