@@ -14,7 +14,10 @@ build=${1:-$root/build-bench}
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DKEL_BUILD_PLAYER=OFF >/dev/null
 fi
-cmake --build "$build" -j2 --target bench_extract bench_open >/dev/null
+if ! log=$(cmake --build "$build" -j2 --target bench_extract bench_open 2>&1); then
+    echo "$log" >&2
+    exit 1
+fi
 
 if ! command -v pigz >/dev/null; then
     echo "pigz is needed as the reference (apt-get install pigz)" >&2
