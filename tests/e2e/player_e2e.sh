@@ -1,0 +1,284 @@
+#!/usr/bin/env bash
+# End-to-end tests of the real player: bundles built by kelpack around the freshly built
+# kelPlayer, each case on its own virtual display with openbox, driven with xdotool and checked
+# pixel by pixel. Every wait polls a condition until a deadline.
+#
+# Usage: player_e2e.sh CASE KELPLAYER KELPACK SET_CATALOGUE ROOT_PIXEL WORKDIR
+# Cases: bare navigation second_start close_cleanup broken_entry startup_time
+set -euo pipefail
+export LC_ALL=C.UTF-8
+
+readonly MAIN_TITLE="Korvat教育 Lumivo播放器"
+readonly APP_TITLE="Korvat教育 - Lumivo播放器"
+readonly RED=FF0000 GREEN=00FF00 BLUE=0000FF
+
+log() { echo "[$CASE] $*"; }
+
+fail() {
+    echo "FAIL [$CASE]: $*" >&2
+    if [ -n "${DISPLAY:-}" ]; then
+        echo "centre colour $(colour_at 512 384 2>&1); player ${PLAYER_PID:-none}" \
+            "$(kill -0 "${PLAYER_PID:-0}" 2>/dev/null && echo running || echo "not running")" >&2
+        xwd -root -silent | convert xwd:- png:"$WORK/failure.png" 2>/dev/null &&
+            echo "screenshot: $WORK/failure.png" >&2
+    fi
+    [ -s "$WORK/stderr.log" ] && sed 's/^/player stderr: /' "$WORK/stderr.log" >&2
+    exit 1
+}
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# wait_until DESCRIPTION SECONDS COMMAND...: polls COMMAND until it succeeds or time runs out.
+wait_until() {
+    local what=$1 deadline=$(($(now_ms) + $2 * 1000))
+    shift 2
+    until "$@"; do
+        [ "$(now_ms)" -lt $deadline ] || fail "timed out waiting for $what"
+        sleep 0.02
+    done
+}
+
+colour_at() { "$ROOT_PIXEL" "$1" "$2"; }
+is_colour() { [ "$(colour_at "$1" "$2")" = "$3" ]; }
+is_not_colour() { [ "$(colour_at "$1" "$2")" != "$3" ]; }
+expect_centre() { wait_until "the centre of the screen to show $1" 10 is_colour 512 384 "$1"; }
+
+# ---- preparation, outside the virtual display ----
+
+make_picture() { convert -size 64x48 "xc:#$2" "BMP3:$WORK/lessons/$1"; }
+
+# build_bundle OUT FILE...: a bundle of the given lesson files, in this order.
+build_bundle() {
+    local out=$1 first=1 file
+    shift
+    {
+        printf '{"lessons": ['
+        for file in "$@"; do
+            [ $first = 1 ] || printf ', '
+            first=0
+            printf '{"file": "%s"}' "$file"
+        done
+        printf ']}\n'
+    } >"$WORK/lessons/manifest.json"
+    "$KELPACK" build "$WORK/lessons/manifest.json" --player "$WORK/kelPlayer" -o "$out" >/dev/null
+}
+
+prepare() {
+    rm -rf "$WORK"
+    mkdir -p "$WORK/lessons" "$WORK/tmp"
+    cp "$PLAYER" "$WORK/kelPlayer"
+    make_picture red.bmp $RED
+    make_picture green.bmp $GREEN
+    make_picture blue.bmp $BLUE
+    build_bundle "$WORK/bundle" red.bmp green.bmp blue.bmp
+}
+
+# ---- inside the virtual display ----
+
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+start_wm() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    WM_PID=$!
+    wait_until "the window manager" 10 wm_running
+}
+
+PLAYER_PID=""
+START_MS=0
+
+start_player() {
+    START_MS=$(now_ms)
+    "$1" 2>>"$WORK/stderr.log" &
+    PLAYER_PID=$!
+}
+
+player_running() { kill -0 "$PLAYER_PID" 2>/dev/null; }
+player_ended() { ! player_running; }
+
+# The player's visible window with exactly this title.
+window_titled() {
+    local w
+    for w in $(xdotool search --all --onlyvisible --pid "$PLAYER_PID" --name Lumivo 2>/dev/null); do
+        if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ]; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}
+has_window() { window_titled "$1" >/dev/null; }
+lacks_window() { ! has_window "$1"; }
+
+# Gives the window the keyboard focus, so that keys go where a teacher's would.
+activate() {
+    wait_until "the window \"$1\"" 10 has_window "$1"
+    timeout 10 xdotool windowactivate --sync "$(window_titled "$1")" >/dev/null ||
+        fail "could not activate \"$1\""
+}
+
+# Waits for the first lesson and reports how long the player took from its start.
+await_first_lesson() {
+    expect_centre "$1"
+    STARTUP_MS=$(($(now_ms) - START_MS))
+}
+
+# Closes the player as a user does (Alt+F4 through the window manager); returns its status.
+close_player() {
+    activate "$MAIN_TITLE"
+    xdotool key alt+F4
+    wait_until "the player to end" 10 player_ended
+    local status=0
+    wait "$PLAYER_PID" || status=$?
+    PLAYER_PID=""
+    return $status
+}
+
+cleanup() {
+    [ -n "$PLAYER_PID" ] && kill "$PLAYER_PID" 2>/dev/null
+    [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null
+    return 0
+}
+
+# ---- the cases ----
+
+case_navigation() {
+    start_player "$WORK/bundle"
+    await_first_lesson $RED
+    log "start-up to the first lesson: ${STARTUP_MS} ms"
+    activate "$MAIN_TITLE"
+    # A key that must do nothing is followed by one that must move, whose result would differ
+    # had the first one moved.
+    local steps=(Prior $GREEN:space Next $BLUE:Next space Next $GREEN:Prior $RED:Prior Prior
+        $GREEN:Next)
+    local step
+    for step in "${steps[@]}"; do
+        case $step in
+            *:*)
+                xdotool key "${step#*:}"
+                expect_centre "${step%%:*}"
+                log "${step#*:} -> ${step%%:*}"
+                ;;
+            *) xdotool key "$step" ;;
+        esac
+    done
+    close_player || fail "the player ended with status $?"
+}
+
+case_second_start() {
+    start_player "$WORK/bundle"
+    await_first_lesson $RED
+    local private="$WORK/tmp/kelplayer-$(id -u)"
+    echo "left by the test" >"$private/Korvat_ZR/marker.txt"
+    local before
+    before=$(cd "$private" && ls -lR --time-style=full-iso . && stat -c '%i %y' TeachMaterial.xml)
+
+    # Put the running player out of sight; a second start must bring it back.
+    xdotool windowminimize "$(window_titled "$MAIN_TITLE")"
+    wait_until "the player to be minimised" 10 is_not_colour 512 384 $RED
+
+    local started status=0
+    started=$(now_ms)
+    timeout 10 "$WORK/bundle" >"$WORK/second.out" 2>&1 || status=$?
+    log "second start ended with status $status after $(($(now_ms) - started)) ms"
+    [ $status = 0 ] || fail "the second start ended with status $status"
+    [ ! -s "$WORK/second.out" ] || fail "the second start printed: $(cat "$WORK/second.out")"
+
+    expect_centre $RED
+    player_running || fail "the first player ended"
+    local after
+    after=$(cd "$private" && ls -lR --time-style=full-iso . && stat -c '%i %y' TeachMaterial.xml)
+    [ "$before" = "$after" ] || fail "the second start touched the temporary files:
+$before
+---
+$after"
+    log "the first player came back; its files are untouched"
+    close_player || fail "the player ended with status $?"
+}
+
+case_close_cleanup() {
+    local private="$WORK/tmp/kelplayer-$(id -u)"
+    mkdir -p "$private/Korvat_ZR/old"
+    chmod 700 "$private"
+    echo "from an earlier run" >"$private/Korvat_ZR/old/stale.txt"
+    start_player "$WORK/bundle"
+    await_first_lesson $RED
+    [ ! -e "$private/Korvat_ZR/old" ] || fail "the work folder of an earlier run is still there"
+    [ -f "$private/TeachMaterial.xml" ] || fail "no TeachMaterial.xml while the player runs"
+    [ -d "$private/Korvat_ZR" ] || fail "no work folder while the player runs"
+    echo package >"$private/left.ept"
+    echo other >"$private/keep.txt"
+
+    close_player || fail "the player ended with status $?"
+    [ ! -e "$private/TeachMaterial.xml" ] || fail "TeachMaterial.xml was left behind"
+    [ ! -e "$private/Korvat_ZR" ] || fail "the work folder was left behind"
+    [ ! -e "$private/left.ept" ] || fail "left.ept was left behind"
+    [ -f "$private/keep.txt" ] || fail "keep.txt was deleted"
+    log "closing deleted TeachMaterial.xml, the work folder and *.ept"
+}
+
+case_broken_entry() {
+    "$SET_CATALOGUE" "$WORK/bundle" 'ID="0" System="-1"' 'ID="5" System="-1"' 'ID="2" System="-1"'
+    start_player "$WORK/bundle"
+    await_first_lesson $RED
+    activate "$MAIN_TITLE"
+    xdotool key space
+    wait_until "the error report" 10 has_window "$APP_TITLE"
+    local text="List index out of bounds (5)."
+    wait_until "the report's text on stderr" 10 grep -qFx "kelPlayer: $text" "$WORK/stderr.log"
+    is_colour 20 20 $RED || fail "the previous lesson did not stay on the screen"
+    log "error report \"$text\" shown over the previous lesson"
+
+    activate "$APP_TITLE"
+    xdotool key Return
+    wait_until "the error report to close" 10 lacks_window "$APP_TITLE"
+    player_running || fail "the player ended after the report"
+    activate "$MAIN_TITLE"
+    xdotool key space
+    expect_centre $BLUE
+    log "after the report the player goes on to the next lesson"
+    close_player || fail "the player ended with status $?"
+}
+
+case_startup_time() {
+    local runs=() i
+    for i in 1 2 3 4 5; do
+        start_player "$WORK/bundle"
+        await_first_lesson $RED
+        runs+=("$STARTUP_MS")
+        close_player || fail "the player ended with status $?"
+    done
+    local median
+    median=$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 3p)
+    log "start-up, from exec to the first lesson on the screen: ${runs[*]} ms; median ${median} ms" \
+        "(target: under 1000 ms)"
+}
+
+# A build without a bundle ends at once, silently, and touches nothing; no display needed.
+case_bare() {
+    local status=0
+    env -u DISPLAY -u WAYLAND_DISPLAY TMPDIR="$WORK/tmp" timeout 10 "$WORK/kelPlayer" \
+        >"$WORK/bare.out" 2>&1 || status=$?
+    [ $status = 0 ] || fail "the bare player ended with status $status"
+    [ ! -s "$WORK/bare.out" ] || fail "the bare player printed: $(cat "$WORK/bare.out")"
+    [ -z "$(ls -A "$WORK/tmp")" ] || fail "the bare player wrote into TMPDIR"
+    log "a bare kelPlayer ends silently with status 0"
+}
+
+if [ "${1:-}" = --inside ]; then
+    trap cleanup EXIT
+    start_wm
+    "case_$CASE"
+    exit 0
+fi
+
+[ $# = 6 ] || { echo "usage: $0 CASE KELPLAYER KELPACK SET_CATALOGUE ROOT_PIXEL WORKDIR" >&2; exit 2; }
+export CASE=$1 PLAYER=$2 KELPACK=$3 SET_CATALOGUE=$4 ROOT_PIXEL=$5
+export WORK=$6/$1
+declare -F "case_$CASE" >/dev/null || { echo "no such case: $CASE" >&2; exit 2; }
+prepare
+export TMPDIR=$WORK/tmp
+if [ "$CASE" = bare ]; then
+    case_bare
+else
+    xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside
+fi
