@@ -148,8 +148,8 @@ case_navigation() {
     activate "$MAIN_TITLE"
     # A key that must do nothing is followed by one that must move, whose result would differ
     # had the first one moved.
-    local steps=(Prior $GREEN:space Next $BLUE:Next space Next $GREEN:Prior $RED:Prior Prior
-        $GREEN:Next)
+    local steps=(Prior "$GREEN:space" Next "$BLUE:Next" space Next "$GREEN:Prior" "$RED:Prior" Prior
+        "$GREEN:Next")
     local step
     for step in "${steps[@]}"; do
         case $step in
@@ -167,7 +167,7 @@ case_navigation() {
 case_second_start() {
     start_player "$WORK/bundle"
     await_first_lesson $RED
-    local private="$WORK/tmp/kelplayer-$(id -u)"
+    local private=$WORK/tmp/kelplayer-$UID
     echo "left by the test" >"$private/Korvat_ZR/marker.txt"
     local before
     before=$(cd "$private" && ls -lR --time-style=full-iso . && stat -c '%i %y' TeachMaterial.xml)
@@ -196,7 +196,7 @@ $after"
 }
 
 case_close_cleanup() {
-    local private="$WORK/tmp/kelplayer-$(id -u)"
+    local private=$WORK/tmp/kelplayer-$UID
     mkdir -p "$private/Korvat_ZR/old"
     chmod 700 "$private"
     echo "from an earlier run" >"$private/Korvat_ZR/old/stale.txt"
@@ -240,8 +240,8 @@ case_broken_entry() {
 }
 
 case_startup_time() {
-    local runs=() i
-    for i in 1 2 3 4 5; do
+    local runs=()
+    for _ in 1 2 3 4 5; do
         start_player "$WORK/bundle"
         await_first_lesson $RED
         runs+=("$STARTUP_MS")
