@@ -184,7 +184,7 @@ bool TfrmZRPlay::ReadTrailer() {
             throw Error("Cannot write the catalogue file " + CatalogueFile());
         return true;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "kelPlayer: %s\n", error.what());
+        std::fprintf(stderr, "kelPlayer: the lesson bundle cannot be read: %s\n", error.what());
         return false;
     }
 }

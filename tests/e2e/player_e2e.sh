@@ -4,7 +4,7 @@
 # pixel by pixel. Every wait polls a condition until a deadline.
 #
 # Usage: player_e2e.sh CASE KELPLAYER KELPACK SET_CATALOGUE ROOT_PIXEL WORKDIR
-# Cases: bare navigation second_start close_cleanup broken_entry startup_time
+# Cases: bare damaged_trailer navigation second_start close_cleanup broken_entry startup_time
 set -euo pipefail
 export LC_ALL=C.UTF-8
 
@@ -251,6 +251,20 @@ case_startup_time() {
     median=$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 3p)
     log "start-up, from exec to the first lesson on the screen: ${runs[*]} ms; median ${median} ms" \
         "(target: under 1000 ms)"
+}
+
+# A trailer that locates nothing ends the player before it shows a window, saying why.
+case_damaged_trailer() {
+    local size
+    size=$(stat -c %s "$WORK/bundle")
+    printf '\377%.0s' $(seq 80) | dd of="$WORK/bundle" bs=1 seek=$((size - 80)) conv=notrunc \
+        status=none
+    local status=0
+    timeout 10 "$WORK/bundle" 2>"$WORK/stderr.log" || status=$?
+    [ $status = 1 ] || fail "the player ended with status $status, not 1"
+    grep -q '^kelPlayer: .*bundle' "$WORK/stderr.log" || fail "no reason given on stderr"
+    [ ! -e "$WORK/tmp/kelplayer-$UID/TeachMaterial.xml" ] || fail "a catalogue was written"
+    log "a damaged trailer ends the player with status 1: $(grep '^kelPlayer' "$WORK/stderr.log")"
 }
 
 # A build without a bundle ends at once, silently, and touches nothing; no display needed.

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTest>
@@ -14,6 +16,7 @@
 #include <fstream>
 
 #include "BundleFixture.h"
+#include "Fonts.h"
 #include "GeneralErrorReport.h"
 #include "Panels.h"
 #include "TestControls.h"
@@ -486,6 +489,14 @@ TEST_F(PlayerWindow, OnlyTheFlvRequestIsAnswered) {
     EXPECT_TRUE(flash.Calls.isEmpty());
     flash.OnFSCommand("flvplay", "flvplay");
     EXPECT_EQ(flash.Calls, QStringList{"SetVariable _root.movieq "});
+}
+
+TEST(ChineseFonts, WindowsFontNamesStandForAnInstalledChineseFont) {
+    SubstituteChineseFonts();
+    const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
+    ASSERT_FALSE(chinese.isEmpty()) << "no font for Simplified Chinese is installed";
+    for (const char* name : {"宋体", "黑体"})
+        EXPECT_TRUE(chinese.contains(QFontInfo(QFont(QString::fromUtf8(name))).family())) << name;
 }
 
 }  // namespace
