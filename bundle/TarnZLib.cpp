@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/xmlreader.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -213,10 +214,14 @@ std::string NodeName(const xmlNode* node) {
     return name + reinterpret_cast<const char*>(node->name);
 }
 
+// The attribute's text. Entity references are never expanded: a directory has no document
+// type, so no entity of its own can be defined.
 std::string AttributeValue(const xmlAttr* attribute) {
-    xmlChar* value = xmlNodeListGetString(attribute->doc, attribute->children, 1);
-    std::string text = value != nullptr ? reinterpret_cast<const char*>(value) : "";
-    xmlFree(value);
+    std::string text;
+    for (const xmlNode* part = attribute->children; part != nullptr; part = part->next) {
+        if (part->type == XML_TEXT_NODE && part->content != nullptr)
+            text += reinterpret_cast<const char*>(part->content);
+    }
     return text;
 }
 
@@ -266,49 +271,62 @@ std::string DeclaredEncoding(const std::string& document) {
     return std::string(declaration.substr(at + 1, end - at - 1));
 }
 
-// A directory never carries a document type declaration; refusing one keeps entity
-// definitions (and their expansion) out of the parse altogether.
-void RefuseDocumentType(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
-    auto* parser = static_cast<xmlParserCtxt*>(context);
-    *static_cast<bool*>(parser->_private) = true;
-    xmlStopParser(parser);
+struct XmlReaderDeleter {
+    void operator()(xmlTextReader* reader) const { xmlFreeTextReader(reader); }
+};
+
+// The first error the parser reports, with its line.
+void KeepFirstError(void* context, xmlError* error) {
+    auto* message = static_cast<std::string*>(context);
+    if (!message->empty() || error == nullptr || error->level < XML_ERR_ERROR)
+        return;
+    std::string text = error->message != nullptr ? error->message : "unknown error";
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    *message = Format("line %d: %s", error->line, text.c_str());
 }
 
-struct XmlDocDeleter {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-};
-struct XmlParserDeleter {
-    void operator()(xmlParserCtxt* parser) const { xmlFreeParserCtxt(parser); }
-};
-using XmlDocument = std::unique_ptr<xmlDoc, XmlDocDeleter>;
-
-XmlDocument ParseDirectory(const std::string& document) {
+// Reads the directory document into `root`'s children. The document is streamed: each
+// top-level item's element is expanded, read and released in turn, so opening stays fast and
+// small however many items there are.
+void LoadDirectory(TTarnPackageItem& root, const std::string& document) {
     // A directory declared GB2312 is read as GBK, its superset, so names outside GB2312 read.
     const bool gb2312 = EqualsIgnoringAsciiCase(DeclaredEncoding(document), "GB2312");
     const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
                         XML_PARSE_NOWARNING | (gb2312 ? XML_PARSE_IGNORE_ENC : 0);
-    std::unique_ptr<xmlParserCtxt, XmlParserDeleter> parser(xmlNewParserCtxt());
-    if (!parser)
+    std::unique_ptr<xmlTextReader, XmlReaderDeleter> reader(
+        xmlReaderForMemory(document.data(), static_cast<int>(document.size()), nullptr,
+                           gb2312 ? "GBK" : nullptr, options));
+    if (!reader)
         throw Error("out of memory while reading the package directory");
-    bool documentType = false;
-    parser->_private = &documentType;
-    parser->sax->internalSubset = RefuseDocumentType;
-    XmlDocument doc(xmlCtxtReadMemory(parser.get(), document.data(),
-                                      static_cast<int>(document.size()), nullptr,
-                                      gb2312 ? "GBK" : nullptr, options));
-    if (documentType)
-        throw Error("the package directory carries a document type declaration");
-    if (!doc || xmlDocGetRootElement(doc.get()) == nullptr) {
-        const xmlError* error = xmlCtxtGetLastError(parser.get());
-        std::string message = error != nullptr && error->message != nullptr
-                                  ? error->message
-                                  : "the document is empty";
-        while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
-            message.pop_back();
-        throw Error(Format("the package directory does not parse (line %d: %s)",
-                           error != nullptr ? error->line : 0, message.c_str()));
+    std::string error;
+    xmlTextReaderSetStructuredErrorHandler(reader.get(), KeepFirstError, &error);
+
+    bool rootSeen = false;
+    int status = xmlTextReaderRead(reader.get());
+    while (status == 1) {
+        const int type = xmlTextReaderNodeType(reader.get());
+        // A directory never carries a document type declaration; refusing one keeps entity
+        // definitions out of the tree.
+        if (type == XML_READER_TYPE_DOCUMENT_TYPE)
+            throw Error("the package directory carries a document type declaration");
+        const int depth = xmlTextReaderDepth(reader.get());
+        rootSeen = rootSeen || (type == XML_READER_TYPE_ELEMENT && depth == 0);
+        if (type != XML_READER_TYPE_ELEMENT || depth != 1) {
+            status = xmlTextReaderRead(reader.get());
+            continue;
+        }
+        const xmlNode* node = xmlTextReaderExpand(reader.get());
+        if (node == nullptr)
+            break;
+        TTarnPackageItem& child = root.AddChild();
+        child.Name = NodeName(node);
+        child.LoadFromNode(node);
+        status = xmlTextReaderNext(reader.get());
     }
-    return doc;
+    if (status != 0 || !rootSeen)
+        throw Error(Format("the package directory does not parse (%s)",
+                           error.empty() ? "line 1: the document is empty" : error.c_str()));
 }
 
 // Thrown from the directory's inflation when it grows past kMaxDirectorySize.
@@ -543,8 +561,7 @@ int TTarnPackageFile::Open(const std::string& path) {
                            error.what()));
     }
     try {
-        const XmlDocument doc = ParseDirectory(document);
-        LoadChildren(*FRoot, xmlDocGetRootElement(doc.get()));
+        LoadDirectory(*FRoot, document);
     } catch (const Error& error) {
         throw Error(Format("%s: %s", path.c_str(), error.what()));
     }
