@@ -315,23 +315,26 @@ class PackageBuilder {
     const WriteProgress& FProgress;
 };
 
+// Copies `stored` (the field's bytes) into a fixed-size field; `text` is what the user wrote.
 template <size_t N>
-void CopyField(std::array<char, N>& field, const std::string& text, const char* what) {
-    if (text.size() > N)
+void CopyField(std::array<char, N>& field, const std::string& stored, const char* what,
+               const std::string& text) {
+    if (stored.size() > N)
         throw Error(
             Format("the package %s \"%s\" is longer than %zu bytes", what, text.c_str(), N));
-    std::memcpy(field.data(), text.data(), text.size());
+    std::memcpy(field.data(), stored.data(), stored.size());
 }
 
 TPackageHeader MakeHeader(const PackageHeaderInfo& info) {
     TPackageHeader header;
-    CopyField(header.Signature, info.Signature, "signature");
-    CopyField(header.Description, Utf8ToGbk(info.Description), "description (in GBK)");
+    CopyField(header.Signature, info.Signature, "signature", info.Signature);
+    CopyField(header.Description, Utf8ToGbk(info.Description), "description (in GBK)",
+              info.Description);
     for (char c : info.Version) {
         if (static_cast<unsigned char>(c) >= 0x80)
             throw Error(Format("the package version \"%s\" is not ASCII", info.Version.c_str()));
     }
-    CopyField(header.Version, info.Version, "version");
+    CopyField(header.Version, info.Version, "version", info.Version);
     header.DateTime = info.DateTime;
     header.PackageGuid = info.Guid;
     return header;

@@ -12,7 +12,6 @@
 #include <bit>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <random>
 #include <string_view>
 #include <utility>
@@ -76,7 +75,6 @@ class ReadOnlyFile {
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-    uint64_t Size() const { return FSize; }
     bool Holds(uint64_t offset, uint64_t size) const {
         return offset <= FSize && size <= FSize - offset;
     }
@@ -223,10 +221,6 @@ std::string AttributeValue(const xmlAttr* attribute) {
             text += reinterpret_cast<const char*>(part->content);
     }
     return text;
-}
-
-const xmlNode* AsNode(const void* element) {
-    return static_cast<const xmlNode*>(element);
 }
 
 // The value of the attribute with exactly this name; an absent attribute is an error.
@@ -402,7 +396,7 @@ void TTarnPackageItem::Clear() {
 }
 
 void TTarnPackageItem::LoadFromNode(const void* xmlElement) {
-    const xmlNode* node = AsNode(xmlElement);
+    const auto* node = static_cast<const xmlNode*>(xmlElement);
     auto number = [&](const char* name) {
         return StrToIntDef(RequiredAttribute(node, Name, name), 0);
     };
@@ -410,8 +404,9 @@ void TTarnPackageItem::LoadFromNode(const void* xmlElement) {
     FilePosition = number("FilePosition");
     OdditionalSize = number("OdditionalSize");
     OdditionalPosition = number("OdditionalPosition");
+    const std::string compress = RequiredAttribute(node, Name, "Compress");
     try {
-        Compress = StrToBool(RequiredAttribute(node, Name, "Compress"));
+        Compress = StrToBool(compress);
     } catch (const Error& error) {
         throw Error(Format("item %s: %s", Name.c_str(), error.what()));
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "Error.h"
@@ -229,6 +230,9 @@ TEST_F(PackageReader, BadItemsAreErrorsNamingTheFileAndTheItem) {
          "item " + name + " lacks the attribute \"OdditionalFile\""},
         {" filesize=\"0\"" + FixedAttributes(0, 0, "0", "").substr(13),
          "item " + name + " lacks the attribute \"FileSize\""},
+        {" FileSize=\"0\" FilePosition=\"0\" OdditionalSize=\"0\" OdditionalPosition=\"0\""
+         " FileName=\"\" FilePath=\"\" MainFileName=\"\" OdditionalFile=\"\"",
+         "item " + name + " lacks the attribute \"Compress\""},
         {FixedAttributes(0, 0, "", "a"), "item " + name + ": '' is not a valid boolean value"},
         {FixedAttributes(0, 0, "yes", "a"),
          "item " + name + ": 'yes' is not a valid boolean value"},
@@ -287,15 +291,15 @@ TEST_F(PackageReader, DamagedFilesAreErrorsNamingTheFileAndTheOffsets) {
 
 TEST_F(PackageReader, EmbeddedErrorsGiveOffsetsInTheWholeFile) {
     const auto package = HelloPackage();
-    auto bundle = Concat(test::SampleBytes(1000, 3, 0.0), package);
-    bundle.resize(bundle.size() - 3);
+    const auto bundle = Concat(test::SampleBytes(1000, 3, 0.0), package);
     WriteAll(FFolder / "bundle", bundle);
+    std::filesystem::resize_file(FFolder / "bundle", bundle.size() - 3);
     FPackage.SetEmbedded(1000, static_cast<uint32_t>(package.size()));
     const size_t directoryPosition = 1000 + 1104 + 5;
     EXPECT_EQ(OpenError(FPackage, FFolder / "bundle"),
               FFolder / "bundle" + ": directory at " + std::to_string(directoryPosition) + "+" +
                   std::to_string(package.size() - 1104 - 5) + " lies beyond the end of the file (" +
-                  std::to_string(bundle.size()) + " bytes)");
+                  std::to_string(bundle.size() - 3) + " bytes)");
 }
 
 TEST_F(PackageReader, ATooLargeDirectoryIsRefused) {

@@ -200,7 +200,9 @@ TEST(PackageWriterRefusals, HeaderFieldsMustFit) {
     wideVersion.Version = "版本";
     EXPECT_EQ(WriteError({}, longSignature),
               "the package signature \"EPT_Korvat1\" is longer than 10 bytes");
-    EXPECT_NE(WriteError({}, longDescription).find("longer than 20 bytes"), std::string::npos);
+    EXPECT_EQ(WriteError({}, longDescription),
+              "the package description (in GBK) \"多媒体素材库多媒体素材库\" is longer than 20 "
+              "bytes");
     EXPECT_EQ(WriteError({}, wideVersion), "the package version \"版本\" is not ASCII");
 }
 
