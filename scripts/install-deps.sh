@@ -15,7 +15,7 @@ packages=(
     # fonts for the Chinese captions and messages
     fonts-wqy-zenhei
     # end-to-end harness: virtual display, window manager, input, screenshots
-    xvfb xauth openbox xdotool x11-apps x11-utils imagemagick
+    xvfb xauth openbox xdotool x11-apps x11-utils imagemagick libx11-dev
 )
 
 missing=()
