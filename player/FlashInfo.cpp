@@ -184,7 +184,8 @@ void InflateSwfHead(std::vector<uint8_t>& buffer, int count) {
     buffer = InflateHead(
         [&buffer, &offset](uint8_t* buf, size_t size) {
             const size_t n = std::min(size, buffer.size() - offset);
-            std::memcpy(buf, buffer.data() + offset, n);
+            if (n > 0)
+                std::memcpy(buf, buffer.data() + offset, n);
             offset += n;
             return n;
         },

@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 fuzz_seconds=${FUZZ_SECONDS:-20}
 
 echo "== sanitizer build (core, tool) =="
-BUILD_DIR=$root/build-asan bash "$root/scripts/build.sh" -DKEL_SANITIZE=ON -DKEL_BUILD_PLAYER=OFF -DKEL_BUILD_BENCH=OFF
+BUILD_DIR=$root/build-asan bash "$root/scripts/build.sh" -DKEL_WERROR=ON -DKEL_SANITIZE=ON -DKEL_BUILD_PLAYER=OFF -DKEL_BUILD_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir "$root/build-asan" --output-on-failure -L 'unit|fuzz|cli'
 
@@ -26,5 +26,5 @@ if command -v clang++ >/dev/null 2>&1; then
 fi
 
 echo "== full build: all tests =="
-bash "$root/scripts/build.sh"
+bash "$root/scripts/build.sh" -DKEL_WERROR=ON
 ctest --test-dir "$root/build" --output-on-failure

@@ -1,11 +1,11 @@
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <functional>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -59,8 +59,9 @@ TEST(WriteCatalogue, ReadsBackToTheSameValuesAndEntries) {
     EXPECT_EQ(root.Attribute("产品名称"), info.ProductName);
     EXPECT_EQ(root.Attribute("宿主文件"), info.HostFile);
     // An empty record time means now, month and day without leading zeros.
-    EXPECT_TRUE(std::regex_match(root.Attribute("记录时间").value_or(""),
-                                 std::regex(R"(\d{4}-[1-9]\d?-[1-9]\d? \d\d:\d\d:\d\d)")));
+    EXPECT_THAT(
+        root.Attribute("记录时间").value_or(""),
+        testing::MatchesRegex("[0-9]{4}-[1-9][0-9]?-[1-9][0-9]? [0-9]{2}:[0-9]{2}:[0-9]{2}"));
     const std::vector<TEntryRef> read = test::EntryRefs(catalogue);
     ASSERT_EQ(read.size(), entries.size());
     for (size_t i = 0; i < read.size(); ++i) {
