@@ -30,12 +30,8 @@ void ShowMessageBox(const std::string& text) {
 }  // namespace
 
 std::string ErrorReportText(const std::string& what) {
-    static const char* const kSentenceEnds[] = {".", "!", "?", "。", "！", "？"};
-    if (what.empty())
+    if (what.empty() || static_cast<unsigned char>(what.back()) <= '.')
         return what;
-    for (const char* end : kSentenceEnds)
-        if (what.ends_with(end))
-            return what;
     return what + ".";
 }
 

@@ -10,9 +10,9 @@ namespace kel {
 // The application title: caption of the error report and name of the one-instance rule.
 inline constexpr char kApplicationTitle[] = "Korvat教育 - Lumivo播放器";
 
-// The error's text as the report shows it: a sentence, so a full stop is appended unless the
-// text is empty or already ends a sentence (".", "!", "?", "。", "！", "？"). Texts ending in a
-// closing bracket get one too: "List index out of bounds (5)." is what the user sees.
+// The error's text as the report shows it: a full stop is appended when the last character
+// sorts after "." (letters, digits, CJK text), so "'abc' is not a valid integer value." but
+// "List index out of bounds (5)" stays as it is.
 std::string ErrorReportText(const std::string& what);
 
 // Shows the report for an error text. By default a modal message box (critical icon, an OK

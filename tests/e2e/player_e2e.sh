@@ -223,7 +223,7 @@ case_broken_entry() {
     activate "$MAIN_TITLE"
     xdotool key space
     wait_until "the error report" 10 has_window "$APP_TITLE"
-    local text="List index out of bounds (5)."
+    local text="List index out of bounds (5)"
     wait_until "the report's text on stderr" 10 grep -qFx "kelPlayer: $text" "$WORK/stderr.log"
     is_colour 20 20 $RED || fail "the previous lesson did not stay on the screen"
     log "error report \"$text\" shown over the previous lesson"

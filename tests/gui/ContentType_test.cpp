@@ -32,19 +32,21 @@ TEST(PresenterFor, TheFirstTypeListHoldingTheExtensionDecides) {
         EXPECT_EQ(PresenterFor(c.Path), c.Expected) << c.Path;
 }
 
-TEST(ErrorReportText, AFullStopEndsEverySentence) {
+TEST(ErrorReportText, AFullStopFollowsALastCharacterThatSortsAfterTheDot) {
     const struct {
         const char* What;
         const char* Shown;
     } cases[] = {
         {"'abc' is not a valid integer value", "'abc' is not a valid integer value."},
-        {"List index out of bounds (5)", "List index out of bounds (5)."},
+        {"List index out of bounds (5)", "List index out of bounds (5)"},
         {"already ended.", "already ended."},
         {"Could not convert variant of type (Null) into type (String)",
-         "Could not convert variant of type (Null) into type (String)."},
-        {"ends in a comma,", "ends in a comma,."},
+         "Could not convert variant of type (Null) into type (String)"},
+        {"ends in a comma,", "ends in a comma,"},
+        {"ends in a slash/", "ends in a slash/."},
+        {"version 12", "version 12."},
         {"ends in a bang!", "ends in a bang!"},
-        {"真的吗？", "真的吗？"},
+        {"真的吗？", "真的吗？."},
         {"文件不存在", "文件不存在."},
         {"", ""},
     };
@@ -59,7 +61,7 @@ TEST(RunGuarded, ReportsTheEscapedErrorAndGoesOn) {
     RunGuarded([] { throw std::runtime_error("List index out of bounds (5)"); });
     RunGuarded([&after] { after = true; });
     SetErrorReporter({});
-    EXPECT_EQ(reports, std::vector<std::string>{"List index out of bounds (5)."});
+    EXPECT_EQ(reports, std::vector<std::string>{"List index out of bounds (5)"});
     EXPECT_TRUE(after);
 }
 

@@ -315,7 +315,7 @@ TEST_F(PlayerWindow, PictureThatCannotBeLoadedIsReportedAndReleasesTheWindow) {
         LessonFile Lesson;
         std::string Report;
     } cases[] = {
-        {{"photo.jp", PictureBytes(Qt::blue, "JPG"), {}}, "Unknown picture file extension (.jp)."},
+        {{"photo.jp", PictureBytes(Qt::blue, "JPG"), {}}, "Unknown picture file extension (.jp)"},
         {{"photo.bmp", PictureBytes(Qt::blue, "JPG"), {}}, "Cannot load the picture "},
     };
     for (const auto& c : cases) {
@@ -363,12 +363,12 @@ TEST_F(PlayerWindow, BadEntriesAreReportedAndThePreviousLessonStays) {
         std::string Report;
     } cases[] = {
         {R"(ID="abc" System="-1")", "'abc' is not a valid integer value."},
-        {R"(ID="5" System="-1")", "List index out of bounds (5)."},
-        {R"(ID="-1" System="True")", "List index out of bounds (-1)."},
-        {R"(System="-1")", "Could not convert variant of type (Null) into type (String)."},
-        {R"(ID="0")", "Could not convert variant of type (Null) into type (String)."},
+        {R"(ID="5" System="-1")", "List index out of bounds (5)"},
+        {R"(ID="-1" System="True")", "List index out of bounds (-1)"},
+        {R"(System="-1")", "Could not convert variant of type (Null) into type (String)"},
+        {R"(ID="0")", "Could not convert variant of type (Null) into type (String)"},
         {R"(ID="0" System="maybe")", "'maybe' is not a valid boolean value."},
-        {R"(ID="0" System="0")", "List index out of bounds (0)."},  // no second package
+        {R"(ID="0" System="0")", "List index out of bounds (0)"},  // no second package
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Entry);
@@ -387,7 +387,7 @@ TEST_F(PlayerWindow, BadEntriesAreReportedAndThePreviousLessonStays) {
 TEST_F(PlayerWindow, BrokenFirstEntryIsReportedAndTheKeysStillWork) {
     auto window = OpenWithCatalogue({Picture("red.bmp", Qt::red)},
                                     {R"(ID="7" System="-1")", R"(ID="0" System="true")"});
-    EXPECT_EQ(Reports, std::vector<std::string>{"List index out of bounds (7)."});
+    EXPECT_EQ(Reports, std::vector<std::string>{"List index out of bounds (7)"});
     EXPECT_FALSE(window->TerminateRequested());
     Press(*window, Qt::Key_Space);
     EXPECT_EQ(Shown(*window), QColor(Qt::red));
