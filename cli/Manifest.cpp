@@ -28,9 +28,11 @@ constexpr const char* kReservedNames[] = {"应用指南.chm", "flvPlayer.swf"};
 }
 
 void CheckKeys(const Json& object, std::initializer_list<const char*> allowed) {
-    for (const auto& [key, value] : object.items())
+    for (const auto& item : object.items()) {
+        const std::string& key = item.key();
         if (std::none_of(allowed.begin(), allowed.end(), [&](const char* a) { return key == a; }))
             Fail("unknown key \"" + key + "\"");
+    }
 }
 
 std::string StringAt(const Json& object, const char* key, const std::string& fallback = "") {
