@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Error.h"
+#include "InputFile.h"
 #include "TarnZLib.h"
 #include "Trailer.h"
 #include "Writer.h"
@@ -71,55 +72,20 @@ std::string EscapeAttribute(const std::string& name, const std::string& value) {
     return out;
 }
 
-class InputFile {
-  public:
-    explicit InputFile(const std::string& path) : FPath(path) {
-        FFd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (FFd < 0)
-            throw Error(Format("%s: cannot open: %s", path.c_str(), ErrnoText().c_str()));
-        std::string problem;
-        if (fstat(FFd, &FStat) != 0)
-            problem = "cannot open: " + ErrnoText();
-        else if (!S_ISREG(FStat.st_mode))
-            problem = "not a regular file";
-        if (!problem.empty()) {
-            close(FFd);
-            throw Error(Format("%s: %s", path.c_str(), problem.c_str()));
-        }
+// Hands the rest of `file` to `sink` chunk by chunk, reporting progress after each; returns the
+// number of bytes read.
+uint64_t ForEachChunk(InputFile& file, const std::function<void(const uint8_t*, size_t)>& sink,
+                      const WriteProgress& progress) {
+    std::vector<uint8_t> buffer(kChunkSize);
+    uint64_t done = 0;
+    while (const size_t got = file.Read(buffer.data(), buffer.size())) {
+        sink(buffer.data(), got);
+        done += got;
+        if (progress)
+            progress(file.Path(), done, file.Size());
     }
-    ~InputFile() { close(FFd); }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-
-    mode_t Mode() const { return FStat.st_mode; }
-    uint64_t Size() const { return static_cast<uint64_t>(FStat.st_size); }
-
-    // Hands the whole file to `sink` chunk by chunk, reporting progress after each; returns the
-    // number of bytes read.
-    uint64_t ForEachChunk(const std::function<void(const uint8_t*, size_t)>& sink,
-                          const WriteProgress& progress) const {
-        std::vector<uint8_t> buffer(kChunkSize);
-        uint64_t done = 0;
-        for (;;) {
-            const ssize_t got = read(FFd, buffer.data(), buffer.size());
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                throw Error(Format("%s: cannot read: %s", FPath.c_str(), ErrnoText().c_str()));
-            if (got == 0)
-                return done;
-            sink(buffer.data(), static_cast<size_t>(got));
-            done += static_cast<uint64_t>(got);
-            if (progress)
-                progress(FPath, done, Size());
-        }
-    }
-
-  private:
-    std::string FPath;
-    int FFd = -1;
-    struct stat FStat {};
-};
+    return done;
+}
 
 // A temporary file beside the final path. Commit renames it into place; until then a failure
 // removes it, so no half-written bundle ever carries the final name.
@@ -228,8 +194,9 @@ uint64_t WriteHelpSegment(const std::string& helpPath, OutputFile& out, uint64_t
             written += produced;
         } while (z.avail_out == 0);
     };
-    InputFile(helpPath).ForEachChunk(
-        [&](const uint8_t* data, size_t size) { pump(data, size, Z_NO_FLUSH); }, progress);
+    InputFile help(helpPath);
+    ForEachChunk(
+        help, [&](const uint8_t* data, size_t size) { pump(data, size, Z_NO_FLUSH); }, progress);
     pump(nullptr, 0, Z_FINISH);
     return written;
 }
@@ -268,12 +235,13 @@ void WriteBundle(const BundleSpec& spec, const std::string& outPath,
                  const WriteProgress& progress) {
     CheckEntries(spec);
     const std::string catalogue = WriteCatalogue(CatalogueFor(spec), spec.Entries);
-    const InputFile player(spec.PlayerExe);
+    InputFile player(spec.PlayerExe);
     Position32(outPath, "player executable", player.Size());
 
     OutputFile out(outPath);
     TBundleTrailer trailer;
-    uint64_t end = player.ForEachChunk(
+    uint64_t end = ForEachChunk(
+        player,
         [&, at = uint64_t{0}](const uint8_t* data, size_t size) mutable {
             out.WriteAt(at, data, size);
             at += size;

@@ -1,7 +1,6 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <libxml/tree.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -13,6 +12,7 @@
 
 #include "Error.h"
 #include "Gbk.h"
+#include "InputFile.h"
 #include "TarnZLib.h"
 #include "Writer.h"
 
@@ -136,36 +136,9 @@ StoredRange StoreBytes(PackageOutput& out, const std::vector<uint8_t>& data, boo
     return sink.Finish();
 }
 
-class SourceFile {
-  public:
-    explicit SourceFile(const std::string& path)
-        : FHandle(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-        if (FHandle < 0)
-            throw Error(Format("%s: cannot open (%s)", path.c_str(), std::strerror(errno)));
-    }
-    ~SourceFile() { close(FHandle); }
-    SourceFile(const SourceFile&) = delete;
-    SourceFile& operator=(const SourceFile&) = delete;
-
-    uint64_t Size() const {
-        struct stat info {};
-        return fstat(FHandle, &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
-    }
-
-    // Up to `capacity` bytes; 0 at the end.
-    size_t Read(uint8_t* buffer, size_t capacity, const std::string& path) {
-        while (true) {
-            const ssize_t n = read(FHandle, buffer, capacity);
-            if (n >= 0)
-                return static_cast<size_t>(n);
-            if (errno != EINTR)
-                throw Error(Format("%s: cannot read (%s)", path.c_str(), std::strerror(errno)));
-        }
-    }
-
-  private:
-    int FHandle;
-};
+std::string SourceOpenFailure(const std::string& path, const char* reason) {
+    return Format("%s: cannot open (%s)", path.c_str(), reason);
+}
 
 void CheckDirectoryNumber(const char* what, uint64_t value) {
     if (value > kMaxDirectoryNumber)
@@ -175,7 +148,7 @@ void CheckDirectoryNumber(const char* what, uint64_t value) {
 
 StoredRange StoreFile(PackageOutput& out, const std::string& path, bool compress,
                       const std::string& what, const WriteProgress& progress) {
-    SourceFile source(path);
+    InputFile source(path, SourceOpenFailure);
     const uint64_t total = source.Size();
     // Stored bytes keep their size, so a source too large is refused before any copying.
     if (!compress)
@@ -183,7 +156,7 @@ StoredRange StoreFile(PackageOutput& out, const std::string& path, bool compress
     DataSink sink(out, compress);
     std::vector<uint8_t> buffer(kChunkSize);
     uint64_t done = 0;
-    while (const size_t n = source.Read(buffer.data(), buffer.size(), path)) {
+    while (const size_t n = source.Read(buffer.data(), buffer.size())) {
         sink.Add(buffer.data(), n);
         done += n;
         if (progress)

@@ -20,6 +20,7 @@
 #include "Error.h"
 #include "Gbk.h"
 #include "Inflate.h"
+#include "InputFile.h"
 #include "PathUtil.h"
 
 namespace kel {
@@ -57,73 +58,21 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
                                               [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// A file opened for reading positioned reads only; closed when the object goes.
-class ReadOnlyFile {
-  public:
-    explicit ReadOnlyFile(const std::string& path) : FPath(path) {
-        FHandle = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat info {};
-        if (FHandle < 0 || fstat(FHandle, &info) != 0) {
-            const int error = errno;
-            Close();
-            throw Error(
-                Format("%s: cannot open the file (%s)", path.c_str(), std::strerror(error)));
-        }
-        FSize = static_cast<uint64_t>(info.st_size);
-    }
-    ~ReadOnlyFile() { Close(); }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-
-    bool Holds(uint64_t offset, uint64_t size) const {
-        return offset <= FSize && size <= FSize - offset;
-    }
-
-    // Throws, naming the file and the range, when the range does not lie within the file.
-    void RequireRange(const char* what, uint64_t offset, uint64_t size) const {
-        if (!Holds(offset, size))
-            throw Error(Format("%s: %s at %llu+%llu lies beyond the end of the file (%llu bytes)",
-                               FPath.c_str(), what, Ull(offset), Ull(size), Ull(FSize)));
-    }
-
-    // Fills `buffer` with `size` bytes at `offset`; false on a read error or a short read.
-    bool ReadExactly(uint64_t offset, uint8_t* buffer, size_t size) const {
-        while (size > 0) {
-            const ssize_t n = pread(FHandle, buffer, size, static_cast<off_t>(offset));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
-            buffer += n;
-            offset += static_cast<uint64_t>(n);
-            size -= static_cast<size_t>(n);
-        }
-        return true;
-    }
-
-  private:
-    void Close() {
-        if (FHandle >= 0)
-            close(FHandle);
-        FHandle = -1;
-    }
-
-    std::string FPath;
-    int FHandle = -1;
-    uint64_t FSize = 0;
-};
+std::string PackageOpenFailure(const std::string& path, const char* reason) {
+    return Format("%s: cannot open the file (%s)", path.c_str(), reason);
+}
 
 // Feeds `size` bytes at `offset` of `file` to an inflater or a copy loop, chunk by chunk,
 // reporting progress after each chunk.
 class RangeReader {
   public:
-    RangeReader(const ReadOnlyFile& file, uint64_t offset, uint64_t size,
+    RangeReader(const InputFile& file, uint64_t offset, uint64_t size,
                 const ExtractProgress& progress)
         : FFile(file), FOffset(offset), FSize(size), FProgress(progress) {}
 
     size_t operator()(uint8_t* buffer, size_t capacity) {
         const size_t size = static_cast<size_t>(std::min<uint64_t>(capacity, FSize - FDone));
-        if (!FFile.ReadExactly(FOffset + FDone, buffer, size))
+        if (!FFile.ReadAt(FOffset + FDone, buffer, size))
             throw Error("the package file ends early");
         FDone += size;
         if (FProgress && size > 0)
@@ -134,7 +83,7 @@ class RangeReader {
     bool Done() const { return FDone == FSize; }
 
   private:
-    const ReadOnlyFile& FFile;
+    const InputFile& FFile;
     uint64_t FOffset;
     uint64_t FSize;
     uint64_t FDone = 0;
@@ -326,7 +275,7 @@ void LoadDirectory(TTarnPackageItem& root, const std::string& document) {
 // Thrown from the directory's inflation when it grows past kMaxDirectorySize.
 struct DirectoryTooLarge {};
 
-std::string InflateDirectory(const ReadOnlyFile& file, uint64_t offset, uint32_t size) {
+std::string InflateDirectory(const InputFile& file, uint64_t offset, uint32_t size) {
     std::string document;
     RangeReader reader(file, offset, size, {});
     InflateZlib(std::ref(reader), [&](const uint8_t* data, size_t length) {
@@ -489,7 +438,7 @@ bool TTarnPackageItem::ExtractData(uint32_t position, uint32_t size, bool compre
                                    const std::string& target,
                                    const ExtractProgress& progress) const {
     try {
-        const ReadOnlyFile package(Package->PackageFileName());
+        const InputFile package(Package->PackageFileName());
         const uint64_t offset = uint64_t{Package->BaseOffset()} + position;
         if (!package.Holds(offset, size))
             return false;
@@ -531,11 +480,11 @@ int TTarnPackageFile::Open(const std::string& path) {
     FPackageFileName.clear();
     FHeader = TPackageHeader{};
 
-    const ReadOnlyFile file(path);
+    const InputFile file(path, PackageOpenFailure);
     const uint64_t base = FEmbedded ? FBaseOffset : 0;
     uint8_t header[kPackageHeaderSize];
     file.RequireRange("header", base, kPackageHeaderSize);
-    if (!file.ReadExactly(base, header, kPackageHeaderSize))
+    if (!file.ReadAt(base, header, kPackageHeaderSize))
         throw Error(Format("%s: cannot read the header", path.c_str()));
     FHeader = TPackageHeader::Parse(header);
     if (FHeader.SignatureText() != FExpectedSignature)

@@ -1,13 +1,10 @@
 #include "Trailer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
 #include "Error.h"
+#include "InputFile.h"
 
 namespace kel {
 
@@ -31,56 +28,12 @@ auto Fields(Trailer& t) {
 
 constexpr size_t kReservedOffset = 32;
 
-class ReadOnlyFile {
-  public:
-    explicit ReadOnlyFile(const std::string& path) : FPath(path) {
-        FFd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (FFd < 0)
-            throw Error(Format("%s: cannot open: %s", path.c_str(), std::strerror(errno)));
-    }
-    ~ReadOnlyFile() { close(FFd); }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-
-    uint64_t Size() const {
-        struct stat st {};
-        if (fstat(FFd, &st) != 0)
-            throw Error(Format("%s: cannot read: %s", FPath.c_str(), std::strerror(errno)));
-        if (!S_ISREG(st.st_mode))
-            throw Error(Format("%s: not a regular file", FPath.c_str()));
-        return static_cast<uint64_t>(st.st_size);
-    }
-
-    // Exactly `size` bytes at `offset`; a file that ends early is an error.
-    void ReadAt(uint64_t offset, uint8_t* buffer, size_t size) const {
-        size_t done = 0;
-        while (done < size) {
-            ssize_t got = pread(FFd, buffer + done, size - done, static_cast<off_t>(offset + done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                throw Error(Format("%s: cannot read %zu bytes at %llu: %s", FPath.c_str(), size,
-                                   static_cast<unsigned long long>(offset),
-                                   got < 0 ? std::strerror(errno) : "the file ends early"));
-            done += static_cast<size_t>(got);
-        }
-    }
-
-  private:
-    std::string FPath;
-    int FFd = -1;
-};
-
-std::string BeyondEndText(const std::string& path, const TBundleSegment& segment,
-                          uint64_t fileSize) {
-    return Format("%s: %s at %llu+%llu lies beyond the end of the file (%llu bytes)", path.c_str(),
-                  segment.Name.c_str(), static_cast<unsigned long long>(segment.Offset),
-                  static_cast<unsigned long long>(segment.Size),
-                  static_cast<unsigned long long>(fileSize));
-}
-
-bool LiesInside(const TBundleSegment& segment, uint64_t fileSize) {
-    return segment.Offset <= fileSize && segment.Size <= fileSize - segment.Offset;
+// Exactly `size` bytes at `offset`; a file that ends early is an error.
+void ReadExactly(const InputFile& file, uint64_t offset, uint8_t* buffer, size_t size) {
+    if (!file.ReadAt(offset, buffer, size))
+        throw Error(Format("%s: cannot read %zu bytes at %llu: %s", file.Path().c_str(), size,
+                           static_cast<unsigned long long>(offset),
+                           errno != 0 ? std::strerror(errno) : "the file ends early"));
 }
 
 TBundleSegment CatalogueSegment(const TBundleTrailer& t) {
@@ -110,7 +63,7 @@ void TBundleTrailer::Serialize(uint8_t* bytes) const {
 }
 
 TBundleContents ReadBundle(const std::string& path) {
-    ReadOnlyFile file(path);
+    const InputFile file(path);
     TBundleContents result;
     result.FileSize = file.Size();
     if (result.FileSize < kTrailerSize)
@@ -118,16 +71,15 @@ TBundleContents ReadBundle(const std::string& path) {
                            path.c_str(), static_cast<unsigned long long>(result.FileSize)));
 
     uint8_t raw[kTrailerSize];
-    file.ReadAt(result.FileSize - kTrailerSize, raw, kTrailerSize);
+    ReadExactly(file, result.FileSize - kTrailerSize, raw, kTrailerSize);
     result.Trailer = TBundleTrailer::Parse(raw);
 
     // Only the catalogue must be readable here: the packages and the help segment are read
     // later, and each of those reads reports its own failure.
     const TBundleSegment catalogue = CatalogueSegment(result.Trailer);
-    if (!LiesInside(catalogue, result.FileSize))
-        throw Error(BeyondEndText(path, catalogue, result.FileSize));
+    file.RequireRange(catalogue.Name, catalogue.Offset, catalogue.Size);
     result.Catalogue.resize(catalogue.Size);
-    file.ReadAt(catalogue.Offset, reinterpret_cast<uint8_t*>(result.Catalogue.data()),
+    ReadExactly(file, catalogue.Offset, reinterpret_cast<uint8_t*>(result.Catalogue.data()),
                 result.Catalogue.size());
     return result;
 }
@@ -146,8 +98,9 @@ std::vector<std::string> SegmentsOutsideFile(const TBundleContents& bundle,
                                              const std::string& path) {
     std::vector<std::string> problems;
     for (const TBundleSegment& segment : BundleSegments(bundle.Trailer))
-        if (!LiesInside(segment, bundle.FileSize))
-            problems.push_back(BeyondEndText(path, segment, bundle.FileSize));
+        if (!RangeWithin(segment.Offset, segment.Size, bundle.FileSize))
+            problems.push_back(
+                BeyondEndText(path, segment.Name, segment.Offset, segment.Size, bundle.FileSize));
     return problems;
 }
 

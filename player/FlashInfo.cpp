@@ -1,18 +1,15 @@
 #include "FlashInfo.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string_view>
 
 #include "Error.h"
 #include "Inflate.h"
+#include "InputFile.h"
 
 namespace kel {
 
@@ -24,50 +21,15 @@ constexpr uint8_t kTagSecond = 0x02;
 // Compressed input is read in pieces this size, so a large movie is never read whole.
 constexpr size_t kInputChunk = 4096;
 
-// A movie file open for reading, closed on every way out.
-class MovieFile {
-  public:
-    explicit MovieFile(const std::string& path) : FPath(path) {
-        // Non-blocking so that a FIFO given as a movie cannot hang the open; it is refused below.
-        FFd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (FFd < 0)
-            throw Error(Format("Cannot open file \"%s\". %s", path.c_str(), std::strerror(errno)));
-        struct stat info {};
-        if (::fstat(FFd, &info) != 0 || !S_ISREG(info.st_mode)) {
-            ::close(FFd);
-            throw Error(Format("Cannot open file \"%s\". Not a regular file", path.c_str()));
-        }
-    }
-    ~MovieFile() { ::close(FFd); }
-    MovieFile(const MovieFile&) = delete;
-    MovieFile& operator=(const MovieFile&) = delete;
+// The texts the player shows for a movie it cannot open.
+std::string MovieOpenFailure(const std::string& path, const char* reason) {
+    return Format("Cannot open file \"%s\". %s", path.c_str(), reason);
+}
 
-    // Up to `size` bytes; fewer only at the end of the file.
-    size_t Read(uint8_t* buf, size_t size) {
-        size_t done = 0;
-        while (done < size) {
-            const ssize_t got = ::read(FFd, buf + done, size - done);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                throw Error(
-                    Format("Read error in \"%s\". %s", FPath.c_str(), std::strerror(errno)));
-            if (got == 0)
-                break;
-            done += static_cast<size_t>(got);
-        }
-        return done;
-    }
-
-    void ReadExact(uint8_t* buf, size_t size) {
-        if (Read(buf, size) != size)
-            throw Error(Format("Stream read error in \"%s\"", FPath.c_str()));
-    }
-
-  private:
-    std::string FPath;
-    int FFd = -1;
-};
+void ReadExact(InputFile& file, uint8_t* buf, size_t size) {
+    if (file.Read(buf, size) != size)
+        throw Error(Format("Stream read error in \"%s\"", file.Path().c_str()));
+}
 
 // Inflates the zlib stream that `read` supplies until `count` bytes are out, and no further.
 std::vector<uint8_t> InflateHead(const InflateReader& read, int64_t count) {
@@ -121,7 +83,7 @@ class BodyReader {
 };
 
 // The first body bytes: inflated as far as the header's length allows for "CWS", else as stored.
-std::vector<uint8_t> ReadBody(MovieFile& file, const TSwfHeader& header) {
+std::vector<uint8_t> ReadBody(InputFile& file, const TSwfHeader& header) {
     if (std::string_view(header.Signature.data()) == "CWS") {
         // In 64 bits, so that a length that is negative as a 32-bit number stays negative.
         const int64_t count = std::min<int64_t>(int64_t{header.FileLength} - 8, kSwfHeadSize);
@@ -129,7 +91,7 @@ std::vector<uint8_t> ReadBody(MovieFile& file, const TSwfHeader& header) {
                            count);
     }
     std::vector<uint8_t> body(kSwfHeadSize);
-    file.ReadExact(body.data(), body.size());
+    ReadExact(file, body.data(), body.size());
     return body;
 }
 
@@ -142,11 +104,11 @@ bool FindBackgroundTag(BodyReader& body) {
     return false;
 }
 
-void ReadHeaderFields(MovieFile& file, TSwfHeader& header) {
-    file.ReadExact(reinterpret_cast<uint8_t*>(header.Signature.data()), 3);
-    file.ReadExact(&header.Version, 1);
+void ReadHeaderFields(InputFile& file, TSwfHeader& header) {
+    ReadExact(file, reinterpret_cast<uint8_t*>(header.Signature.data()), 3);
+    ReadExact(file, &header.Version, 1);
     uint8_t length[4];
-    file.ReadExact(length, sizeof length);
+    ReadExact(file, length, sizeof length);
     header.FileLength = static_cast<int32_t>(length[0] | length[1] << 8 | length[2] << 16 |
                                              static_cast<uint32_t>(length[3]) << 24);
 }
@@ -169,7 +131,7 @@ uint32_t ReadBackgroundColor(const std::vector<uint8_t>& bytes) {
 
 bool ReadSwfHeader(const std::string& fileName, TSwfHeader& header) {
     header = TSwfHeader{};
-    MovieFile file(fileName);
+    InputFile file(fileName, MovieOpenFailure);
     try {
         ReadHeaderFields(file, header);
         header.BgColor = ReadBackgroundColor(ReadBody(file, header));
