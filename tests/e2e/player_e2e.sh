@@ -28,14 +28,20 @@ fail() {
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
-# wait_until DESCRIPTION SECONDS COMMAND...: polls COMMAND until it succeeds or time runs out.
-wait_until() {
-    local what=$1 deadline=$(($(now_ms) + $2 * 1000))
+# wait_for DESCRIPTION SECONDS COMMAND...: polls COMMAND until it succeeds (status 0) or time
+# runs out (status 1).
+wait_for() {
+    local deadline=$(($(now_ms) + $2 * 1000))
     shift 2
     until "$@"; do
-        [ "$(now_ms)" -lt $deadline ] || fail "timed out waiting for $what"
+        [ "$(now_ms)" -lt $deadline ] || return 1
         sleep 0.02
     done
+}
+
+# wait_until DESCRIPTION SECONDS COMMAND...: as wait_for, but failing the case on time-out.
+wait_until() {
+    wait_for "$@" || fail "timed out waiting for $1"
 }
 
 colour_at() { "$ROOT_PIXEL" "$1" "$2"; }
@@ -123,9 +129,16 @@ await_first_lesson() {
 }
 
 # Closes the player as a user does (Alt+F4 through the window manager); returns its status.
+# openbox closes the window it has focused; when the key lands before it has taken the focus
+# over from activation, the key closes nothing, so the user's gesture is repeated.
 close_player() {
-    activate "$MAIN_TITLE"
-    xdotool key alt+F4
+    local attempt
+    for attempt in 1 2 3; do
+        activate "$MAIN_TITLE"
+        xdotool key alt+F4
+        wait_for "the player to end" 3 player_ended && break
+        log "Alt+F4 attempt $attempt left the player running"
+    done
     wait_until "the player to end" 10 player_ended
     local status=0
     wait "$PLAYER_PID" || status=$?
