@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <libxml/xmlstring.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,7 +8,6 @@
 #include <cstdint>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -18,6 +16,7 @@
 
 #include "Error.h"
 #include "InputFile.h"
+#include "ReplaceFile.h"
 #include "TarnZLib.h"
 #include "Trailer.h"
 #include "Writer.h"
@@ -87,65 +86,6 @@ uint64_t ForEachChunk(InputFile& file, const std::function<void(const uint8_t*, 
     return done;
 }
 
-// A temporary file beside the final path. Commit renames it into place; until then a failure
-// removes it, so no half-written bundle ever carries the final name.
-class OutputFile {
-  public:
-    explicit OutputFile(const std::string& finalPath) : FFinalPath(finalPath) {
-        const std::filesystem::path target(finalPath);
-        FTempPath =
-            (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-        FFd = mkostemp(FTempPath.data(), O_CLOEXEC);
-        if (FFd < 0)
-            throw Error(Format("%s: cannot create a temporary file beside it: %s",
-                               finalPath.c_str(), ErrnoText().c_str()));
-    }
-    ~OutputFile() {
-        if (FFd >= 0) {
-            close(FFd);
-            unlink(FTempPath.c_str());
-        }
-    }
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-
-    int Fd() const { return FFd; }
-
-    void WriteAt(uint64_t offset, const uint8_t* data, size_t size) {
-        while (size > 0) {
-            const ssize_t put = pwrite(FFd, data, size, static_cast<off_t>(offset));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put <= 0)
-                throw Error(Format("%s: cannot write %zu bytes at %llu: %s", FFinalPath.c_str(),
-                                   size, static_cast<unsigned long long>(offset),
-                                   put < 0 ? ErrnoText().c_str() : "nothing written"));
-            data += put;
-            size -= static_cast<size_t>(put);
-            offset += static_cast<uint64_t>(put);
-        }
-    }
-
-    void Commit(mode_t permissions) {
-        if (fchmod(FFd, permissions) != 0 || fsync(FFd) != 0)
-            throw Error(
-                Format("%s: cannot finish writing: %s", FFinalPath.c_str(), ErrnoText().c_str()));
-        const int closed = close(FFd);
-        FFd = -1;
-        if (closed != 0 || rename(FTempPath.c_str(), FFinalPath.c_str()) != 0) {
-            const std::string reason = ErrnoText();
-            unlink(FTempPath.c_str());
-            throw Error(
-                Format("%s: cannot finish writing: %s", FFinalPath.c_str(), reason.c_str()));
-        }
-    }
-
-  private:
-    std::string FFinalPath;
-    std::string FTempPath;
-    int FFd = -1;
-};
-
 // The trailer records 32-bit positions (and the player adds HelpOffset to MainOffset in 32 bits),
 // so every segment must end within the first 4 GiB.
 uint32_t Position32(const std::string& outPath, const char* segment, uint64_t end) {
@@ -173,7 +113,7 @@ void CheckEntries(const BundleSpec& spec) {
 }
 
 // Compresses the help file as one zlib stream at `start`; returns the stream's length.
-uint64_t WriteHelpSegment(const std::string& helpPath, OutputFile& out, uint64_t start,
+uint64_t WriteHelpSegment(const std::string& helpPath, ReplacingFile& out, uint64_t start,
                           const WriteProgress& progress) {
     z_stream z{};
     if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
@@ -238,7 +178,7 @@ void WriteBundle(const BundleSpec& spec, const std::string& outPath,
     InputFile player(spec.PlayerExe);
     Position32(outPath, "player executable", player.Size());
 
-    OutputFile out(outPath);
+    ReplacingFile out(outPath, 0600);
     TBundleTrailer trailer;
     uint64_t end = ForEachChunk(
         player,
@@ -273,7 +213,11 @@ void WriteBundle(const BundleSpec& spec, const std::string& outPath,
     uint8_t raw[kTrailerSize];
     trailer.Serialize(raw);
     out.WriteAt(end, raw, sizeof raw);
-    out.Commit(player.Mode() & 0777);
+    // The bundle runs as the player does, so it takes the player's permissions whatever the
+    // umask; and it reaches the disk before it replaces an older bundle.
+    if (fchmod(out.Fd(), player.Mode() & 0777) != 0 || fsync(out.Fd()) != 0)
+        throw Error(Format("%s: cannot finish writing: %s", outPath.c_str(), ErrnoText().c_str()));
+    out.Commit();
 }
 
 }  // namespace kel

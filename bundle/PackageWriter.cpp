@@ -1,5 +1,4 @@
 #include <errno.h>
-#include <fcntl.h>
 #include <libxml/tree.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -13,6 +12,7 @@
 #include "Error.h"
 #include "Gbk.h"
 #include "InputFile.h"
+#include "ReplaceFile.h"
 #include "TarnZLib.h"
 #include "Writer.h"
 
@@ -344,21 +344,9 @@ uint64_t WritePackage(int fd, uint64_t start, const std::vector<PackageItemSpec>
 
 void WritePackageFile(const std::string& path, const std::vector<PackageItemSpec>& items,
                       const PackageHeaderInfo& header, const WriteProgress& progress) {
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw Error(Format("%s: cannot create (%s)", path.c_str(), std::strerror(errno)));
-    try {
-        WritePackage(fd, 0, items, header, progress);
-    } catch (...) {
-        close(fd);
-        unlink(path.c_str());
-        throw;
-    }
-    if (close(fd) != 0) {
-        const int error = errno;
-        unlink(path.c_str());
-        throw Error(Format("%s: cannot write (%s)", path.c_str(), std::strerror(error)));
-    }
+    ReplacingFile out(path, 0666);
+    WritePackage(out.Fd(), 0, items, header, progress);
+    out.Commit();
 }
 
 }  // namespace kel

@@ -1,20 +1,16 @@
 #include "TarnZLib.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlreader.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <string_view>
-#include <utility>
 
 #include "Convert.h"
 #include "Error.h"
@@ -22,6 +18,7 @@
 #include "Inflate.h"
 #include "InputFile.h"
 #include "PathUtil.h"
+#include "ReplaceFile.h"
 
 namespace kel {
 
@@ -88,59 +85,6 @@ class RangeReader {
     uint64_t FSize;
     uint64_t FDone = 0;
     ExtractProgress FProgress;
-};
-
-// A file written under a temporary name in the target's folder and renamed over the target
-// once complete: a failed extraction leaves no partial file, and whatever sits at the target
-// (a symbolic link included) is replaced rather than written through.
-class TargetFile {
-  public:
-    explicit TargetFile(const std::string& target) : FTarget(target) {
-        const std::filesystem::path folder = std::filesystem::path(target).parent_path();
-        thread_local std::mt19937_64 random{std::random_device{}()};
-        for (int attempt = 0; FHandle < 0; ++attempt) {
-            FTemporary = (folder / Format(".kel-%016llx.part", Ull(random()))).string();
-            FHandle = open(FTemporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                           0666);
-            if (FHandle < 0 && (errno != EEXIST || attempt == 16))
-                throw Error(Format("%s: cannot create the file (%s)", target.c_str(),
-                                   std::strerror(errno)));
-        }
-    }
-    ~TargetFile() {
-        if (FHandle >= 0) {
-            close(FHandle);
-            unlink(FTemporary.c_str());
-        }
-    }
-    TargetFile(const TargetFile&) = delete;
-    TargetFile& operator=(const TargetFile&) = delete;
-
-    void Write(const uint8_t* data, size_t size) {
-        while (size > 0) {
-            const ssize_t n = write(FHandle, data, size);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                throw Error(Format("%s: cannot write (%s)", FTarget.c_str(), std::strerror(errno)));
-            data += n;
-            size -= static_cast<size_t>(n);
-        }
-    }
-
-    void Commit() {
-        const int handle = std::exchange(FHandle, -1);
-        if (close(handle) != 0 || rename(FTemporary.c_str(), FTarget.c_str()) != 0) {
-            const int error = errno;
-            unlink(FTemporary.c_str());
-            throw Error(Format("%s: cannot write (%s)", FTarget.c_str(), std::strerror(error)));
-        }
-    }
-
-  private:
-    std::string FTarget;
-    std::string FTemporary;
-    int FHandle = -1;
 };
 
 // One level of folder inside a folder we already trust; an existing folder is fine, but not a
@@ -442,7 +386,7 @@ bool TTarnPackageItem::ExtractData(uint32_t position, uint32_t size, bool compre
         const uint64_t offset = uint64_t{Package->BaseOffset()} + position;
         if (!package.Holds(offset, size))
             return false;
-        TargetFile out(target);
+        ReplacingFile out(target, 0666);
         RangeReader reader(package, offset, size, progress);
         if (compressed) {
             InflateZlib(std::ref(reader),

@@ -53,6 +53,7 @@ using WriteProgress = std::function<void(const std::string& what, uint64_t done,
 // `start`). Returns the package's length. Throws kel::Error naming the item on failure.
 uint64_t WritePackage(int fd, uint64_t start, const std::vector<PackageItemSpec>& items,
                       const PackageHeaderInfo& header, const WriteProgress& progress = {});
+// A package file of its own; `path` is replaced only once the package is complete.
 void WritePackageFile(const std::string& path, const std::vector<PackageItemSpec>& items,
                       const PackageHeaderInfo& header, const WriteProgress& progress = {});
 

@@ -10,7 +10,7 @@
 #include "Command.h"
 #include "Convert.h"
 #include "Error.h"
-#include "HelpFile.h"
+#include "HelpSegment.h"
 #include "Output.h"
 #include "Progress.h"
 
@@ -86,10 +86,10 @@ class Extraction {
             PrintError(FView.HelpProblem());
             return false;
         }
-        const std::string target = (fs::path(FFolder) / kHelpFileName).string();
+        const std::string target = (fs::path(FFolder) / kel::kHelpFileName).string();
         std::printf("help -> %s\n", target.c_str());
         try {
-            ExtractHelpFile(FView.Path(), FView.Contents().Trailer, target);
+            kel::ExtractHelpFile(FView.Path(), FView.Contents().Trailer, target);
         } catch (const kel::Error& e) {
             PrintError(e.what());
             return false;

@@ -8,7 +8,6 @@
 #include "FolderItems.h"
 #include "HeaderInfo.h"
 #include "Progress.h"
-#include "ReplaceFile.h"
 #include "Writer.h"
 
 namespace kelpack {
@@ -28,12 +27,10 @@ int RunPack(const Arguments& args) {
         FolderContents(folder, folder.filename().string(), true);
     const std::string& out = args.Value("-o");
     ProgressBar progress;
-    WriteReplacing(out, 0666, [&](const std::string& temporary) {
-        kel::WritePackageFile(temporary, items, NewPackageHeader("", ""),
-                              [&progress](const std::string& what, uint64_t done, uint64_t total) {
-                                  progress.Update(what, done, total);
-                              });
-    });
+    kel::WritePackageFile(out, items, NewPackageHeader("", ""),
+                          [&progress](const std::string& what, uint64_t done, uint64_t total) {
+                              progress.Update(what, done, total);
+                          });
     progress.Finish();
     std::printf("%s: %zu items; %llu bytes\n", out.c_str(), items.size(),
                 static_cast<unsigned long long>(fs::file_size(out)));

@@ -5,15 +5,15 @@
 
 #include "Trailer.h"
 
-namespace kelpack {
+namespace kel {
 
 // The name the player gives the help file in its work folder.
 constexpr const char* kHelpFileName = "应用指南.chm";
 
 // Inflates the help segment of `bundlePath` into `target`, streaming, so memory stays flat
-// whatever the file's size. Throws kel::Error naming the bundle and the segment; `target` is
-// then left as it was.
-void ExtractHelpFile(const std::string& bundlePath, const kel::TBundleTrailer& trailer,
+// whatever the file's size. Throws kel::Error naming the bundle and the segment, or the target
+// when it cannot be written; `target` is then left as it was.
+void ExtractHelpFile(const std::string& bundlePath, const TBundleTrailer& trailer,
                      const std::string& target);
 
-}  // namespace kelpack
+}  // namespace kel
