@@ -10,6 +10,7 @@
 #include "Error.h"
 #include "FolderItems.h"
 #include "HeaderInfo.h"
+#include "HelpSegment.h"
 #include "PathUtil.h"
 #include "TarnZLib.h"
 
@@ -21,7 +22,7 @@ using Json = nlohmann::ordered_json;
 namespace {
 
 // Names the player itself writes into its work folder, beside the lessons.
-constexpr const char* kReservedNames[] = {"应用指南.chm", "flvPlayer.swf"};
+constexpr const char* kReservedNames[] = {kel::kHelpFileName, "flvPlayer.swf"};
 
 [[noreturn]] void Fail(const std::string& message) {
     throw kel::Error(message);
