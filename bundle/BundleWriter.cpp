@@ -93,7 +93,7 @@ uint32_t Position32(const std::string& outPath, const char* segment, uint64_t en
         throw Error(
             Format("%s: the %s would end at byte %llu, past the 4 GiB a bundle trailer "
                    "can address",
-                   outPath.c_str(), segment, static_cast<unsigned long long>(end)));
+                   outPath.c_str(), segment, Ull(end)));
     return static_cast<uint32_t>(end);
 }
 

@@ -1,6 +1,6 @@
 #include "Convert.h"
 
-#include <cctype>
+#include <algorithm>
 #include <limits>
 #include <string_view>
 
@@ -14,31 +14,10 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int HexValue(char c) {
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string_view SkipBlanks(std::string_view text) {
     while (!text.empty() && text.front() == ' ')
         text.remove_prefix(1);
     return text;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
 }
 
 // Hexadecimal takes the full 32 bits ("$FFFFFFFF" is -1), decimal only the signed range.
@@ -55,7 +34,7 @@ std::optional<int32_t> ParseMagnitude(std::string_view digits, bool negative) {
     const int base = hex ? 16 : 10;
     uint64_t value = 0;
     for (char c : digits) {
-        const int digit = hex ? HexValue(c) : (IsDigit(c) ? c - '0' : -1);
+        const int digit = hex ? HexDigitValue(c) : (IsDigit(c) ? c - '0' : -1);
         if (digit < 0)
             return std::nullopt;
         value = value * base + static_cast<uint64_t>(digit);
@@ -109,6 +88,24 @@ std::optional<bool> ParseRealIsNonZero(std::string_view text) {
 
 }  // namespace
 
+int HexDigitValue(char c) {
+    if (IsDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 std::optional<int32_t> TryStrToInt(const std::string& text) {
     std::string_view rest = SkipBlanks(text);
     bool negative = false;
@@ -132,9 +129,9 @@ int32_t StrToIntDef(const std::string& text, int32_t fallback) {
 std::optional<bool> TryStrToBool(const std::string& text) {
     if (auto nonZero = ParseRealIsNonZero(text))
         return nonZero;
-    if (EqualsIgnoringCase(text, "True"))
+    if (EqualsIgnoringAsciiCase(text, "True"))
         return true;
-    if (EqualsIgnoringCase(text, "False"))
+    if (EqualsIgnoringAsciiCase(text, "False"))
         return false;
     return std::nullopt;
 }

@@ -5,8 +5,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kel {
+
+// The value of one hexadecimal digit in either case; -1 for any other character.
+int HexDigitValue(char c);
+
+// Equal when only ASCII letter case differs; other bytes (UTF-8 text) compare exactly.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // Signed 32-bit integer: optional leading blanks, optional sign, decimal digits, or hexadecimal
 // after "$" or "0x". Nothing may follow. Empty on anything else, including overflow.

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "Convert.h"
 #include "Error.h"
 
 namespace kel {
@@ -51,16 +52,6 @@ class Converter {
 std::string HexByte(unsigned char byte) {
     static const char kDigits[] = "0123456789ABCDEF";
     return {kDigits[byte >> 4], kDigits[byte & 15]};
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 }  // namespace

@@ -39,8 +39,8 @@ void ExtractHelpFile(const std::string& bundlePath, const TBundleTrailer& traile
     } catch (const Error& e) {
         if (writing)
             throw;
-        throw Error(Format("%s: help segment at %llu+%u: %s", bundlePath.c_str(),
-                           static_cast<unsigned long long>(offset), trailer.HelpSize, e.what()));
+        throw Error(Format("%s: help segment at %llu+%u: %s", bundlePath.c_str(), Ull(offset),
+                           trailer.HelpSize, e.what()));
     }
     out.Commit();
 }

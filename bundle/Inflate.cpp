@@ -110,8 +110,8 @@ std::unique_ptr<Inflater> MakeInflater(InflateEngine engine) {
 std::string SizeText(uint64_t bytes) {
     constexpr uint64_t kMiB = 1 << 20;
     if (bytes >= kMiB && bytes % kMiB == 0)
-        return Format("%llu MiB", static_cast<unsigned long long>(bytes / kMiB));
-    return Format("%llu bytes", static_cast<unsigned long long>(bytes));
+        return Format("%llu MiB", Ull(bytes / kMiB));
+    return Format("%llu bytes", Ull(bytes));
 }
 
 }  // namespace

@@ -18,8 +18,7 @@ bool RangeWithin(uint64_t offset, uint64_t size, uint64_t fileSize) {
 std::string BeyondEndText(const std::string& path, const std::string& what, uint64_t offset,
                           uint64_t size, uint64_t fileSize) {
     return Format("%s: %s at %llu+%llu lies beyond the end of the file (%llu bytes)", path.c_str(),
-                  what.c_str(), static_cast<unsigned long long>(offset),
-                  static_cast<unsigned long long>(size), static_cast<unsigned long long>(fileSize));
+                  what.c_str(), Ull(offset), Ull(size), Ull(fileSize));
 }
 
 InputFile::InputFile(const std::string& path, OpenFailureText failureText) : FPath(path) {

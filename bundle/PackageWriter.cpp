@@ -30,10 +30,6 @@ constexpr const char* kFixedAttributeNames[] = {
     "FileSize", "FilePosition", "OdditionalSize", "OdditionalPosition", "Compress",
     "FileName", "FilePath",     "MainFileName",   "OdditionalFile"};
 
-unsigned long long Ull(uint64_t value) {
-    return static_cast<unsigned long long>(value);
-}
-
 // Writes the package's bytes at their positions, counted from the package start.
 class PackageOutput {
   public:

@@ -20,9 +20,7 @@ ReplacingFile::ReplacingFile(const std::string& target, mode_t mode) : FTarget(t
     const std::filesystem::path folder = std::filesystem::path(target).parent_path();
     thread_local std::mt19937_64 random{std::random_device{}()};
     for (int attempt = 0; FHandle < 0; ++attempt) {
-        FTemporary =
-            (folder / Format(".kel-%016llx.part", static_cast<unsigned long long>(random())))
-                .string();
+        FTemporary = (folder / Format(".kel-%016llx.part", Ull(random()))).string();
         FHandle =
             open(FTemporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (FHandle < 0 && (errno != EEXIST || attempt == 16))
@@ -50,8 +48,7 @@ void ReplacingFile::WriteAt(uint64_t offset, const uint8_t* data, size_t size) {
             continue;
         if (put <= 0)
             throw Error(Format("%s: cannot write %zu bytes at %llu: %s", FTarget.c_str(), size,
-                               static_cast<unsigned long long>(offset),
-                               put < 0 ? std::strerror(errno) : "nothing written"));
+                               Ull(offset), put < 0 ? std::strerror(errno) : "nothing written"));
         data += put;
         size -= static_cast<size_t>(put);
         offset += static_cast<uint64_t>(put);

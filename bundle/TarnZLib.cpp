@@ -45,16 +45,6 @@ void WriteLe64(uint8_t* p, uint64_t value) {
     WriteLe32(p + 4, static_cast<uint32_t>(value >> 32));
 }
 
-unsigned long long Ull(uint64_t value) {
-    return static_cast<unsigned long long>(value);
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 std::string PackageOpenFailure(const std::string& path, const char* reason) {
     return Format("%s: cannot open the file (%s)", path.c_str(), reason);
 }

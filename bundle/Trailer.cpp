@@ -32,8 +32,7 @@ constexpr size_t kReservedOffset = 32;
 void ReadExactly(const InputFile& file, uint64_t offset, uint8_t* buffer, size_t size) {
     if (!file.ReadAt(offset, buffer, size))
         throw Error(Format("%s: cannot read %zu bytes at %llu: %s", file.Path().c_str(), size,
-                           static_cast<unsigned long long>(offset),
-                           errno != 0 ? std::strerror(errno) : "the file ends early"));
+                           Ull(offset), errno != 0 ? std::strerror(errno) : "the file ends early"));
 }
 
 TBundleSegment CatalogueSegment(const TBundleTrailer& t) {
@@ -68,7 +67,7 @@ TBundleContents ReadBundle(const std::string& path) {
     result.FileSize = file.Size();
     if (result.FileSize < kTrailerSize)
         throw Error(Format("%s: file is too small to hold a bundle trailer (%llu bytes)",
-                           path.c_str(), static_cast<unsigned long long>(result.FileSize)));
+                           path.c_str(), Ull(result.FileSize)));
 
     uint8_t raw[kTrailerSize];
     ReadExactly(file, result.FileSize - kTrailerSize, raw, kTrailerSize);
