@@ -1,8 +1,10 @@
 #include "Common.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLibraryInfo>
 #include <QLocalServer>
@@ -41,6 +43,17 @@ const std::string& TempDir() {
 
 const std::string& SystemDir() {
     return GSystemDir;
+}
+
+std::string DataDir() {
+    const QString beside = QCoreApplication::applicationDirPath() + "/../share/kelplayer";
+    for (const QString& folder :
+         {beside, QStringLiteral(KEL_INSTALL_DATA_DIR), QStringLiteral(KEL_BUILD_DATA_DIR)}) {
+        QFileInfo info(folder);
+        if (info.isDir())
+            return info.canonicalFilePath().toStdString() + "/";
+    }
+    return {};
 }
 
 void InitCommon() {

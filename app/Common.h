@@ -28,6 +28,12 @@ void InitCommon();
 std::string GetTempDir();
 std::string GetSystemDir();
 
+// The folder of the player's installed run-time data (the Flash emulator), ending in "/": the
+// share/kelplayer/ folder beside the running executable's bin/ (an installed player, or the
+// build tree), else the install prefix's, else the build tree's, so a bundle built on the player
+// finds it wherever the bundle is copied. Empty when none has it.
+std::string DataDir();
+
 // Writes the program's own resource ":/<type>/<name>" (both lower case; the lookup ignores
 // case) to `file`, replacing it. Throws kel::Error when the resource is missing or the file
 // cannot be written.

@@ -6,11 +6,11 @@
 #include <optional>
 
 #include "Common.h"
+#include "ControlFactory.h"
 #include "ElfImage.h"
 #include "Error.h"
 #include "Fonts.h"
 #include "GeneralErrorReport.h"
-#include "InertControls.h"
 #include "Session.h"
 #include "UnitPlay.h"
 
@@ -56,13 +56,15 @@ int main(int argc, char** argv) {
         return 0;
 
     kel::platform::PreferX11Platform();
+    kel::platform::AllowWebEngineAsRoot();
+    kel::PrepareWebEngine();
     QApplication app(argc, argv);
     if (!refusal.empty()) {
         kel::ReportError(refusal);
         return 1;
     }
     QCoreApplication::setApplicationName(QString::fromUtf8(kel::kApplicationTitle));
-    kel::SubstituteChineseFonts();
+    const QString chineseFont = kel::SubstituteChineseFonts();
 
     kel::TfrmZRPlay* player = nullptr;
     kel::TInstanceListener listener(kel::kApplicationTitle, [&player] {
@@ -70,7 +72,11 @@ int main(int argc, char** argv) {
             kel::RunGuarded([player] { BringToFront(*player); });
     });
 
-    kel::TfrmZRPlay window({executable, kel::TempDir(), kel::InertControlFactory()});
+    const QString tempDir = QString::fromStdString(kel::TempDir());
+    kel::TLessonWeb web(
+        {tempDir + kel::kWorkFolderName, QString::fromStdString(kel::DataDir()), chineseFont});
+    kel::TfrmZRPlay window(
+        {executable, kel::TempDir(), kel::RealControlFactory(web, tempDir + "libreoffice/")});
     if (window.TerminateRequested())
         return 1;
     player = &window;

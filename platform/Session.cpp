@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <unistd.h>
+
 namespace kel::platform {
 
 std::string OwnExecutablePath() {
@@ -19,6 +21,11 @@ void PreferX11Platform() {
                    (waylandDisplay && *waylandDisplay);
     if (wayland)
         setenv("QT_QPA_PLATFORM", "xcb", 1);
+}
+
+void AllowWebEngineAsRoot() {
+    if (geteuid() == 0)
+        setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
 }
 
 }  // namespace kel::platform

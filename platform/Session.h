@@ -14,4 +14,8 @@ std::string OwnExecutablePath();
 // other programs' windows need X11. Must run before the application object is created.
 void PreferX11Platform();
 
+// The web engine's Chromium cannot sandbox its processes when they run as root: only then is its
+// sandbox turned off. Must run before the web engine starts.
+void AllowWebEngineAsRoot();
+
 }  // namespace kel::platform

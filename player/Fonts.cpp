@@ -6,7 +6,7 @@
 
 namespace kel {
 
-void SubstituteChineseFonts() {
+QString SubstituteChineseFonts() {
     const QStringList preferred{"WenQuanYi Zen Hei", "Noto Sans CJK SC", "Noto Serif CJK SC",
                                 "Droid Sans Fallback", "AR PL UMing CN"};
     const QStringList installed = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
@@ -19,9 +19,10 @@ void SubstituteChineseFonts() {
     if (chosen.isEmpty() && !installed.isEmpty())
         chosen = installed.first();
     if (chosen.isEmpty())
-        return;
+        return chosen;
     for (const char* windowsName : {"宋体", "黑体"})
         QFont::insertSubstitution(QString::fromUtf8(windowsName), chosen);
+    return chosen;
 }
 
 }  // namespace kel

@@ -27,7 +27,6 @@ namespace kel {
 namespace {
 
 const char kPackageSignature[] = "EPT_Korvat";
-const char kWorkFolderName[] = "Korvat_ZR/";
 const char kCatalogueFileName[] = "TeachMaterial.xml";
 const char kFlvPlayerMovie[] = "flvPlayer.swf";
 const char kNoWritingStyle[] = "动画";

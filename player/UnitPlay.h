@@ -23,6 +23,9 @@ class TTarnPackageFile;
 class TToolbarActions;
 class TWritingBoard;
 
+// The folder inside the private temporary folder where lesson files are unpacked.
+inline constexpr char kWorkFolderName[] = "Korvat_ZR/";
+
 struct TPlayerSetup {
     std::string ExecutablePath;  // the file that carries the bundle
     std::string TempDir;         // the private temporary folder, ending in "/"

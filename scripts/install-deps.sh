@@ -10,23 +10,42 @@ packages=(
     zlib1g-dev libisal-dev libxml2-dev nlohmann-json3-dev
     # tests, fuzzing, benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev pigz
-    # player
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    # player: window, web engine (Flash emulator, web pages, PDF), video
+    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-webengine-dev qt6-webchannel-dev
+    qt6-multimedia-dev
+    # video formats of real lessons (AVI: MS-MPEG4, DivX/Xvid, MJPEG; WMV: WMV1/2/3, WMA)
+    gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav
+    # DOC lessons are shown as PDF converted by LibreOffice
+    libreoffice-writer-nogui
+    # the FLV player movie is built from its source when Haxe is there; sample video
+    haxe ffmpeg
     # fonts for the Chinese captions and messages
     fonts-wqy-zenhei
     # end-to-end harness: virtual display, window manager, input, screenshots
     xvfb xauth openbox xdotool x11-apps x11-utils imagemagick libx11-dev
 )
 
+# The Flash emulator comes from the npm registry, pinned by resources/flash/package-lock.json.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update -qq
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
 
-echo "installing: ${missing[*]}"
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+flash=$(cd "$(dirname "$0")/../resources/flash" && pwd)
+emulator=node_modules/@ruffle-rs/ruffle
+want=$(cd "$flash" && node -p "require('./package-lock.json').packages['$emulator'].version")
+have=$(cd "$flash" && node -p "require('./$emulator/package.json').version" 2>/dev/null || true)
+if [ "$want" != "$have" ]; then
+    echo "installing the Flash emulator $want (npm ci)"
+    (cd "$flash" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+fi
