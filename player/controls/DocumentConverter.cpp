@@ -38,8 +38,8 @@ void TDocumentConverter::Convert(const QString& document, const QString& outFold
     QFile::remove(pdf);
     auto* process = new QProcess(this);
     FProcess = process;
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
     auto finish = [this, process, pdf, done = std::move(done),
                    failed = std::move(failed)](bool ok) {
         FProcess = nullptr;

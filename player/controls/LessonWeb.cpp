@@ -108,6 +108,8 @@ void PrepareWebEngine() {
     scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
     QWebEngineUrlScheme::registerScheme(scheme);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The engine describes its graphics set-up at every start; QT_LOGGING_RULES still shows it.
+    QLoggingCategory::setFilterRules("qt.webenginecontext.info=false");
 }
 
 QString LessonFileInFolder(const QString& folder, const QString& urlPath) {

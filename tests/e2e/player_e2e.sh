@@ -3,8 +3,9 @@
 # kelPlayer, each case on its own virtual display with openbox, driven with xdotool and checked
 # pixel by pixel. Every wait polls a condition until a deadline.
 #
-# Usage: player_e2e.sh CASE KELPLAYER KELPACK SET_CATALOGUE ROOT_PIXEL WORKDIR
+# Usage: player_e2e.sh CASE KELPLAYER KELPACK SET_CATALOGUE ROOT_PIXEL MAKE_SWF WORKDIR
 # Cases: bare damaged_trailer navigation second_start close_cleanup broken_entry startup_time
+#        flash_movie flash_video video web_page document unknown_type
 set -euo pipefail
 export LC_ALL=C.UTF-8
 
@@ -46,12 +47,45 @@ wait_until() {
 
 colour_at() { "$ROOT_PIXEL" "$1" "$2"; }
 is_colour() { [ "$(colour_at "$1" "$2")" = "$3" ]; }
+
+# near RRGGBB RRGGBB [TOLERANCE]: every channel within the tolerance (video is decoded, scaled
+# and converted, so its colours move a little).
+near() {
+    local i d
+    for i in 0 2 4; do
+        d=$((16#${1:i:2} - 16#${2:i:2}))
+        [ "${d#-}" -le "${3:-24}" ] || return 1
+    done
+}
+is_near() { near "$(colour_at "$1" "$2")" "$3"; }
+
+# count_colour X Y W H RRGGBB: how many pixels of that screen area are (nearly) that colour.
+count_colour() {
+    xwd -root -silent | convert xwd:- -crop "$3x$4+$1+$2" +repage -fuzz 12% \
+        -fill '#FF00FF' -opaque "#$5" -fill black +opaque '#FF00FF' -fill white -opaque '#FF00FF' \
+        -format '%[fx:round(mean*w*h)]' info:
+}
+has_colour_count() { [ "$(count_colour "$1" "$2" "$3" "$4" "$5")" -ge "$6" ]; }
+
+# No error report comes up within a few seconds.
+expect_no_report() {
+    ! wait_for "an error report" 3 has_window "$APP_TITLE" || fail "an error report came up"
+}
+
+# The web engine's processes of the running player.
+engine_processes() { ps --ppid "$PLAYER_PID" -o comm= | grep -c QtWebEngine || true; }
 is_not_colour() { [ "$(colour_at "$1" "$2")" != "$3" ]; }
 expect_centre() { wait_until "the centre of the screen to show $1" 10 is_colour 512 384 "$1"; }
 
 # ---- preparation, outside the virtual display ----
 
 make_picture() { convert -size 64x48 "xc:#$2" "BMP3:$WORK/lessons/$1"; }
+
+# A video of one colour with a tone, 10 s: make_video FILE COLOUR VIDEO-CODEC AUDIO-CODEC.
+make_video() {
+    ffmpeg -v error -y -f lavfi -i "color=c=0x$2:s=320x240:d=10:r=15" -f lavfi \
+        -i "sine=f=440:d=10" -c:v "$3" -c:a "$4" -ar 22050 "$WORK/lessons/$1"
+}
 
 # build_bundle OUT FILE...: a bundle of the given lesson files, in this order.
 build_bundle() {
@@ -86,7 +120,7 @@ wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'windo
 start_wm() {
     openbox --sm-disable >/dev/null 2>&1 &
     WM_PID=$!
-    wait_until "the window manager" 10 wm_running
+    wait_until "the window manager" 30 wm_running
 }
 
 PLAYER_PID=""
@@ -174,6 +208,8 @@ case_navigation() {
             *) xdotool key "$step" ;;
         esac
     done
+    [ "$(engine_processes)" = 0 ] || fail "a bundle of pictures started the web engine"
+    log "no web engine process ran for a bundle of pictures"
     close_player || fail "the player ended with status $?"
 }
 
@@ -266,6 +302,120 @@ case_startup_time() {
         "(target: under 1000 ms)"
 }
 
+# ShowAll on the 1024x768 screen: a 640x240 stage is scaled by 1.6 to 1024x384, 192 pixels down.
+readonly STAGE_BG=1878C8 PACKED_BG=C89018 SHAPE=E02020 TEXT=FFFF00
+
+make_movie() {
+    "$MAKE_SWF" "$WORK/lessons/$1" "${@:3}" --stage 640 240 --background "$2" \
+        --rect 0 0 160 120 $SHAPE --text 200 40 宋体 48 $TEXT 第七课中文 --fscommand lesson ready
+}
+
+# The declared background fills the whole screen, around the stage too; the shape lands where
+# ShowAll puts it; the Chinese device text is drawn.
+expect_movie() {
+    expect_centre "$1"
+    is_colour 5 5 "$1" || fail "the corner above the stage is not the background"
+    is_colour 1018 760 "$1" || fail "the corner below the stage is not the background"
+    wait_until "the shape at the stage's top left" 10 is_colour 128 288 $SHAPE
+    is_colour 128 150 "$1" || fail "the shape reaches above the stage"
+    is_colour 300 288 "$1" || fail "the shape reaches right of where ShowAll puts it"
+    wait_until "the Chinese text" 10 has_colour_count 320 256 420 96 $TEXT 400
+}
+
+case_flash_movie() {
+    make_movie plain.swf $STAGE_BG
+    make_movie packed.swf $PACKED_BG --compress
+    build_bundle "$WORK/bundle" plain.swf packed.swf
+    start_player "$WORK/bundle"
+    expect_movie $STAGE_BG
+    log "a plain movie shows on its background with its shape and Chinese text"
+    activate "$MAIN_TITLE"
+    xdotool key space
+    expect_movie $PACKED_BG
+    log "a compressed movie too"
+    expect_no_report
+    close_player || fail "the player ended with status $?"
+}
+
+case_flash_video() {
+    make_video clip.flv 2080E0 flv1 libmp3lame
+    build_bundle "$WORK/bundle" red.bmp clip.flv
+    start_player "$WORK/bundle"
+    await_first_lesson $RED
+    activate "$MAIN_TITLE"
+    xdotool key space
+    wait_until "the video's colour at the centre" 20 is_near 512 384 2080E0
+    log "the FLV plays through the FLV player movie: centre $(colour_at 512 384)"
+    [ -f "$WORK/tmp/kelplayer-$UID/Korvat_ZR/flvPlayer.swf" ] || fail "no flvPlayer.swf in the work folder"
+    expect_no_report
+    close_player || fail "the player ended with status $?"
+}
+
+case_video() {
+    make_video clip.avi 2080E0 msmpeg4v2 libmp3lame
+    make_video clip.wmv E0A020 wmv2 wmav2
+    build_bundle "$WORK/bundle" clip.avi clip.wmv green.bmp
+    start_player "$WORK/bundle"
+    wait_until "the AVI's colour at the centre" 20 is_near 512 384 2080E0
+    log "AVI plays: centre $(colour_at 512 384)"
+    activate "$MAIN_TITLE"
+    xdotool key space
+    wait_until "the WMV's colour at the centre" 20 is_near 512 384 E0A020
+    log "WMV plays: centre $(colour_at 512 384)"
+    xdotool key space
+    expect_centre $GREEN
+    log "the next lesson shows after a playing video"
+    close_player || fail "the player ended with status $?"
+}
+
+case_web_page() {
+    printf '<!DOCTYPE html><html><head><meta charset="utf-8"></head><body style="margin:0;background:#30C0A0"><h1>网页</h1></body></html>' >"$WORK/lessons/page.html"
+    build_bundle "$WORK/bundle" red.bmp page.html green.bmp
+    start_player "$WORK/bundle"
+    await_first_lesson $RED
+    activate "$MAIN_TITLE"
+    xdotool key space
+    wait_until "the page's background at the centre" 20 is_colour 512 384 30C0A0
+    log "the HTML page shows"
+    xdotool key space
+    expect_centre $GREEN
+    expect_no_report
+    close_player || fail "the player ended with status $?"
+}
+
+case_document() {
+    printf '<html><head><meta charset="utf-8"></head><body><h1 style="color:#C03000;font-size:40pt">第八课 文档</h1><p>这是一份 Word 文档。</p></body></html>' >"$WORK/lessons/doc.html"
+    soffice -env:UserInstallation="file://$WORK/office" --headless --convert-to 'doc:MS Word 97' \
+        --outdir "$WORK/lessons" "$WORK/lessons/doc.html" >/dev/null 2>&1
+    build_bundle "$WORK/bundle" red.bmp doc.doc
+    start_player "$WORK/bundle"
+    await_first_lesson $RED
+    activate "$MAIN_TITLE"
+    xdotool key space
+    wait_until "the document's red heading" 30 has_colour_count 0 0 1024 768 C03000 300
+    log "the DOC shows as a PDF"
+    expect_no_report
+    close_player || fail "the player ended with status $?"
+}
+
+# A type in no list presents nothing: the picture before it is put away as at every change, the
+# picture panel stays in front, no report comes up, and the keys go on.
+case_unknown_type() {
+    convert -size 64x48 xc:#0000FF "$WORK/lessons/blue.png"
+    build_bundle "$WORK/bundle" red.bmp blue.png green.bmp
+    start_player "$WORK/bundle"
+    await_first_lesson $RED
+    activate "$MAIN_TITLE"
+    xdotool key space
+    expect_centre FFFFFF
+    expect_no_report
+    is_colour 512 384 FFFFFF || fail "something showed for a .png lesson"
+    xdotool key space
+    expect_centre $GREEN
+    log "a .png lesson showed nothing and raised no report"
+    close_player || fail "the player ended with status $?"
+}
+
 # A trailer that locates nothing ends the player before it shows a window, saying why.
 case_damaged_trailer() {
     local size
@@ -298,9 +448,12 @@ if [ "${1:-}" = --inside ]; then
     exit 0
 fi
 
-[ $# = 6 ] || { echo "usage: $0 CASE KELPLAYER KELPACK SET_CATALOGUE ROOT_PIXEL WORKDIR" >&2; exit 2; }
-export CASE=$1 PLAYER=$2 KELPACK=$3 SET_CATALOGUE=$4 ROOT_PIXEL=$5
-export WORK=$6/$1
+[ $# = 7 ] || {
+    echo "usage: $0 CASE KELPLAYER KELPACK SET_CATALOGUE ROOT_PIXEL MAKE_SWF WORKDIR" >&2
+    exit 2
+}
+export CASE=$1 PLAYER=$2 KELPACK=$3 SET_CATALOGUE=$4 ROOT_PIXEL=$5 MAKE_SWF=$6
+export WORK=$7/$1
 declare -F "case_$CASE" >/dev/null || { echo "no such case: $CASE" >&2; exit 2; }
 prepare
 export TMPDIR=$WORK/tmp
