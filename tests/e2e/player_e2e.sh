@@ -73,7 +73,7 @@ expect_no_report() {
 }
 
 # The web engine's processes of the running player.
-engine_processes() { ps --ppid "$PLAYER_PID" -o comm= | grep -c QtWebEngine || true; }
+engine_processes() { pgrep -c -P "$PLAYER_PID" QtWebEngine || true; }
 is_not_colour() { [ "$(colour_at "$1" "$2")" != "$3" ]; }
 expect_centre() { wait_until "the centre of the screen to show $1" 10 is_colour 512 384 "$1"; }
 
