@@ -8,14 +8,14 @@ lessons=$work/lessons
 bash "$samples" "$lessons"
 bundle=$work/demo.bin
 run 0 "$kelpack" build "$lessons/demo.json" --player "$player" -o "$bundle"
-has "$work/out" "8 lessons; main package 5 items, second package 2 items; help file"
+has "$work/out" "14 lessons; main package 11 items, second package 2 items; help file"
 cmp -n "$(size_of "$player")" "$player" "$bundle" || fail "the player's bytes were changed"
 
 run 0 "$kelpack" info "$bundle"
-has "$work/out" "main package: EPT_Korvat, 5 items; description \"多媒体素材库\", version \"1.1.0803\"" \
-    "second package: EPT_Korvat, 2 items" "help segment    at" "catalogue: 8 entries, 0 not resolved"
+has "$work/out" "main package: EPT_Korvat, 11 items; description \"多媒体素材库\", version \"1.1.0803\"" \
+    "second package: EPT_Korvat, 2 items" "help segment    at" "catalogue: 14 entries, 0 not resolved"
 run 0 "$kelpack" info --json "$bundle"
-has "$work/out" '"HelpSize": ' '"name": "second package"' '"itemCount": 5' '"entryCount": 8' \
+has "$work/out" '"HelpSize": ' '"name": "second package"' '"itemCount": 11' '"entryCount": 14' \
     '"unresolved": 0' '"problems": []'
 
 run 0 "$kelpack" list "$bundle"
@@ -31,22 +31,24 @@ has "$work/out" \
     "1  ID 0, System -1: main [0] 第一课 红色 -> 01-red.bmp" \
     "4  ID 0, System 0: second [0] 第三课 蓝色 -> 03-blue.bmp" \
     "7  ID 4, System -1: main [4] 第六课 网站 -> site/index.html" \
-    "8  ID 0, System -1: main [0] 第一课 红色 -> 01-red.bmp"
+    "13  ID 10, System -1: main [10] 第十二课 文档 -> 12-document.doc" \
+    "14  ID 0, System -1: main [0] 第一课 红色 -> 01-red.bmp"
 run 0 "$kelpack" list --json "$bundle"
 has "$work/out" '"unpacksTo": "site/index.html"' '"name": "UserWriting"' '"compressed": false' \
-    '"package": "second"' '"number": 8' '"mainFileName": "site\\index.html"'
+    '"package": "second"' '"number": 14' '"mainFileName": "site\\index.html"'
 
 # Every entry, then the help file; the repeated item once.
 all=$work/all
 run 0 "$kelpack" extract "$bundle" -o "$all"
-has "$work/out" "8: 第一课 红色 -> $all/01-red.bmp (unpacked for entry 1)" "help -> $all/应用指南.chm"
+has "$work/out" "14: 第一课 红色 -> $all/01-red.bmp (unpacked for entry 1)" "help -> $all/应用指南.chm"
 for file in pics/01-red.bmp pics/02-green.jpg movie.swf pics/03-blue.bmp pics/04-yellow.jpg \
-    page.html; do
+    page.html 07-flash.swf 08-flash-cws.swf 09-video.flv 10-video.avi 11-video.wmv \
+    12-document.doc; do
     cmp "$lessons/$file" "$all/$(basename "$file")"
 done
 diff -r "$lessons/site" "$all/site"
 cmp "$lessons/guide.chm" "$all/应用指南.chm"
-[ "$(ls "$all" | wc -l)" -eq 8 ] || fail "unexpected files: $(ls "$all")"
+[ "$(ls "$all" | wc -l)" -eq 14 ] || fail "unexpected files: $(ls "$all")"
 
 # Extracting again replaces what is there.
 echo stale >"$all/page.html"
