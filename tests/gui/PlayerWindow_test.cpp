@@ -491,6 +491,46 @@ TEST_F(PlayerWindow, OnlyTheFlvRequestIsAnswered) {
     EXPECT_EQ(flash.Calls, QStringList{"SetVariable _root.movieq "});
 }
 
+// Each FLV: the movie is unloaded, set to the FLV, then to the FLV player movie, which is written
+// once per run; the player movie's request is answered with the FLV being shown.
+TEST_F(PlayerWindow, FlashVideoGoesThroughThePlayerMovieWrittenOnce) {
+    auto window = Open({Plain("first.flv"), Plain("second.flv")});
+    auto& flash = dynamic_cast<TTestFlash&>(window->Flash());
+    const QString work = QString::fromStdString(window->WorkFolder());
+    const std::string playerMovie = window->WorkFolder() + "flvPlayer.swf";
+    EXPECT_EQ(flash.Calls.filter("Movie "), (QStringList{"Movie 0", "Movie " + work + "first.flv",
+                                                         "Movie " + work + "flvPlayer.swf"}));
+    ASSERT_TRUE(fs::is_regular_file(playerMovie));
+    EXPECT_EQ(ReadText(playerMovie).substr(0, 3), "CWS");
+    EXPECT_EQ(flash.BackgroundColor(), 0xFFFFFF);
+    flash.Calls.clear();
+    flash.OnFSCommand("flvplay", "flvplay");
+    EXPECT_EQ(flash.Calls, QStringList{"SetVariable _root.movieq " + work + "first.flv"});
+
+    // A second FLV reuses the player movie already in the work folder.
+    WriteAll(playerMovie, "kept");
+    flash.Calls.clear();
+    Press(*window, Qt::Key_Space);
+    EXPECT_EQ(flash.Calls.filter("Movie "), (QStringList{"Movie 0", "Movie " + work + "second.flv",
+                                                         "Movie " + work + "flvPlayer.swf"}));
+    EXPECT_EQ(ReadText(playerMovie), "kept");
+    flash.Calls.clear();
+    flash.OnFSCommand("flvplay", "flvplay");
+    EXPECT_EQ(flash.Calls, QStringList{"SetVariable _root.movieq " + work + "second.flv"});
+    EXPECT_TRUE(Reports.empty());
+}
+
+TEST_F(PlayerWindow, APageStaysLoadedBehindAPicture) {
+    auto window = Open({Plain("page.htm"), Picture("red.bmp", Qt::red)});
+    auto& browser = dynamic_cast<TInertBrowser&>(window->WebBrowser());
+    const QString page = QString::fromStdString(window->WorkFolder() + "page.htm");
+    Press(*window, Qt::Key_Space);
+    EXPECT_EQ(Shown(*window), QColor(Qt::red));
+    EXPECT_EQ(browser.Location(), page);
+    EXPECT_TRUE(browser.Visible());
+    EXPECT_TRUE(browser.isVisibleTo(window.get()));
+}
+
 TEST(ChineseFonts, WindowsFontNamesStandForAnInstalledChineseFont) {
     SubstituteChineseFonts();
     const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
