@@ -22,7 +22,7 @@ packages=(
     # fonts for the Chinese captions and messages
     fonts-wqy-zenhei
     # end-to-end harness: virtual display, window manager, input, screenshots
-    xvfb xauth openbox xdotool x11-apps x11-utils imagemagick libx11-dev
+    xvfb xauth openbox xdotool x11-apps x11-utils imagemagick libx11-dev libxtst-dev
 )
 
 # The Flash emulator comes from the npm registry, pinned by resources/flash/package-lock.json.
