@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job: installs what is missing, builds, makes the demo bundle from the project's own
 # sample lessons, shows what kelpack makes of it, and plays it. With a display the player opens
-# there (close it to end); without one it plays under Xvfb and a screenshot is saved.
+# there (close it to end); without one it plays every lesson under Xvfb and saves a screenshot of
+# each, and all of them on one sheet.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${DEMO_OUT:-$root/demo-out}
@@ -30,7 +31,9 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
     echo "== playing $out/demo-player on $DISPLAY (close the player to end) =="
     "$out/demo-player"
 else
-    echo "== playing $out/demo-player under Xvfb =="
-    bash "$root/scripts/play-headless.sh" "$out/demo-player" "$out/screenshot.png"
-    echo "screenshot: $out/screenshot.png"
+    lessons=$("$kelpack" list --json "$out/demo-player" | grep -c '"number"' || true)
+    echo "== playing $out/demo-player under Xvfb, $lessons lessons, one screenshot each =="
+    bash "$root/scripts/play-headless.sh" "$out/demo-player" "$out/screenshots" "$lessons"
+    montage "$out"/screenshots/lesson-*.png -tile 5x -geometry 256x192+4+4 "$out/screenshots.png"
+    echo "all lessons on one sheet: $out/screenshots.png"
 fi

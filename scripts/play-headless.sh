@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Plays a bundle under a private Xvfb display with a window manager, waits until the first
-# lesson is on the screen, saves a screenshot of the whole screen, then closes the player the way
-# a user does (Alt+F4), so it cleans up its temporary files.
-# Usage: play-headless.sh BUNDLE SCREENSHOT.png
+# Plays a bundle under a private Xvfb display with a window manager: saves a screenshot of each
+# lesson, stepping on with Page Down, then closes the player the way a user does (Alt+F4), so it
+# cleans up its temporary files. A contact sheet of all the screenshots is saved as well.
+# Usage: play-headless.sh BUNDLE OUTDIR [LESSONS]     (LESSONS defaults to 1)
 set -euo pipefail
 bundle=$(realpath "$1")
-shot=$2
+mkdir -p "$2"
+outdir=$(realpath "$2")
+# shellcheck disable=SC2016 # the script runs inside the display, with its own variables
 exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     set -euo pipefail
+    bundle=$0 outdir=$1 lessons=$2
     openbox --sm-disable >/dev/null 2>&1 &
     # A window mapped while the window manager is still starting can be lost: wait for it.
     deadline=$((SECONDS + 10))
@@ -16,21 +19,30 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
         sleep 0.1
     done
     export TMPDIR=$(mktemp -d)
-    "$0" &
+    "$bundle" &
     pid=$!
-    # The screen starts black and the player window maps white: the first lesson is on the
-    # screen once the centre is neither.
     centre() { xwd -root -silent | convert xwd:- -format "%[pixel:p{512,384}]" info: 2>/dev/null; }
-    deadline=$((SECONDS + 20))
-    while case "$(centre)" in white | black | "srgb(255,255,255)" | "srgb(0,0,0)" | "") true ;; *) false ;; esac; do
-        kill -0 $pid 2>/dev/null || { echo "the player ended early" >&2; exit 1; }
-        [ $SECONDS -lt $deadline ] || { echo "no lesson appeared within 20 s" >&2; kill $pid; exit 1; }
-        sleep 0.2
+    # The screen starts black: wait for the first lesson, then for each next one to change the
+    # centre of the screen (or a few seconds, for lessons that look alike there), and give
+    # movies, video and documents a few seconds to draw.
+    before="black"
+    for lesson in $(seq "$lessons"); do
+        deadline=$((SECONDS + 8))
+        while [ "$(centre)" = "$before" ] && [ $SECONDS -lt $deadline ]; do
+            kill -0 $pid 2>/dev/null || { echo "the player ended early" >&2; exit 1; }
+            sleep 0.2
+        done
+        sleep 3
+        shot=$(printf "%s/lesson-%02d.png" "$outdir" "$lesson")
+        xwd -root -silent | convert xwd:- png:"$shot"
+        echo "$shot"
+        before=$(centre)
+        window=$(xdotool search --onlyvisible --pid $pid --name "Lumivo" | head -n 1)
+        xdotool windowactivate --sync "$window" key Next
     done
-    xwd -root -silent | convert xwd:- png:"$1"
-    window=$(xdotool search --onlyvisible --name "Lumivo" | head -n 1)
+    window=$(xdotool search --onlyvisible --pid $pid --name "Lumivo" | head -n 1)
     xdotool windowactivate --sync "$window" key alt+F4 || true
     for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
     kill $pid 2>/dev/null || true
     rm -rf "$TMPDIR"
-' "$bundle" "$shot"
+' "$bundle" "$outdir" "${3:-1}"
