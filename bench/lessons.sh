@@ -105,7 +105,7 @@ report "video" 500 "${video[@]}"
 
 # Memory over the demo bundle: every lesson in turn, the resident sizes sampled meanwhile.
 start "$WORK/demo-player"
-lessons=$(grep -c '"name"' "$WORK/demo/demo.json" || true)
+lessons=$("$BUILD/cli/kelpack" list --json "$WORK/demo-player" | grep -c '"number"' || true)
 peak_tree=0
 for _ in $(seq "$lessons"); do
     for _ in $(seq 15); do
