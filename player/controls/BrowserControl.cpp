@@ -63,7 +63,7 @@ void TWebBrowserControl::ShowNotice(const QString& text) {
     View().setHtml(QString("<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head>"
                            "<body style=\"margin:0;background:#FFFFFF;font-size:32px;"
                            "display:flex;align-items:center;justify-content:center;height:100vh\">"
-                           "<p style=\"max-width:80%\">%1</p></body></html>")
+                           "<p style=\"max-width:80%;text-align:center\">%1</p></body></html>")
                        .arg(text.toHtmlEscaped()));
 }
 

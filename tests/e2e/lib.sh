@@ -126,9 +126,10 @@ start_wm() {
 PLAYER_PID=""
 START_MS=0
 
+# start_player COMMAND...: the bundle, or a command that runs it (env VAR=... BUNDLE).
 start_player() {
     START_MS=$(now_ms)
-    "$1" 2>>"$WORK/stderr.log" &
+    "$@" 2>>"$WORK/stderr.log" &
     PLAYER_PID=$!
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end cases of the player window and its lessons (see lib.sh for how they run).
 # Cases: bare damaged_trailer navigation second_start close_cleanup broken_entry startup_time
-#        flash_movie flash_video video web_page document unknown_type
+#        flash_movie flash_video video web_page document document_without_office unknown_type
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -213,6 +213,22 @@ case_document() {
     xdotool key space
     wait_until "the document's red heading" 30 has_colour_count 0 0 1024 768 C03000 300
     log "the DOC shows as a PDF"
+    expect_no_report
+    close_player || fail "the player ended with status $?"
+}
+
+# Without LibreOffice a Word lesson says so in the panel, and nothing else comes up.
+case_document_without_office() {
+    printf 'not really a Word document' >"$WORK/lessons/notes.doc"
+    build_bundle "$WORK/bundle" red.bmp notes.doc
+    mkdir -p "$WORK/no-office"
+    start_player env PATH="$WORK/no-office" "$WORK/bundle"
+    await_first_lesson $RED
+    activate "$MAIN_TITLE"
+    xdotool key space
+    wait_until "the notice on a white panel" 20 is_colour 20 20 FFFFFF
+    wait_until "the notice's text" 10 has_colour_count 0 300 1024 168 000000 200
+    log "a DOC lesson without LibreOffice shows the notice"
     expect_no_report
     close_player || fail "the player ended with status $?"
 }

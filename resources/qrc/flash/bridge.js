@@ -100,7 +100,9 @@ function load(id, url, colour) {
         if (current && current.id === id)
             bridge.loaded(id, callbacksOf(player));
     });
-    player.load({ url, backgroundColor: colour, ...movieOptions }).catch(() => fail(id));
+    // A movie's relative loads (loadMovie, XML, sounds, video) resolve against its own folder.
+    const base = new URL(".", url).href;
+    player.load({ url, base, backgroundColor: colour, ...movieOptions }).catch(() => fail(id));
 }
 
 function callMovie(id, name, args) {
