@@ -74,7 +74,9 @@ QWebEngineView& TWebBrowserControl::View() {
     auto* fill = new QStackedLayout(this);
     fill->setContentsMargins(0, 0, 0, 0);
     fill->addWidget(FView);
-    FView->setPage(FWeb.NewPage(FView));
+    QWebEnginePage* page = FWeb.NewPage(FView);
+    page->setBackgroundColor(Qt::white);
+    FView->setPage(page);
     return *FView;
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end cases of the player window and its lessons (see lib.sh for how they run).
 # Cases: bare damaged_trailer navigation second_start close_cleanup broken_entry startup_time
-#        flash_movie flash_video video web_page document document_without_office unknown_type
+#        flash_movie flash_video video web_page page_confinement document document_without_office
+#        unknown_type
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -214,6 +215,48 @@ case_document() {
     wait_until "the document's red heading" 30 has_colour_count 0 0 1024 768 C03000 300
     log "the DOC shows as a PDF"
     expect_no_report
+    close_player || fail "the player ended with status $?"
+}
+
+# A page reads the files of its lesson and nothing outside the work folder: it turns green when
+# its own file loads and every way out fails, red otherwise.
+case_page_confinement() {
+    mkdir -p "$WORK/lessons/site/sub"
+    echo inside >"$WORK/lessons/site/sub/inside.txt"
+    cat >"$WORK/lessons/site/index.html" <<'HTML'
+<!DOCTYPE html><html><head><meta charset="utf-8"></head><body style="margin:0;background:#FFFFFF">
+<script>
+function loads(url) {
+    return new Promise((resolve) => {
+        const request = new XMLHttpRequest();
+        request.open("GET", url);
+        request.onload = () => resolve(request.status < 400);
+        request.onerror = () => resolve(false);
+        request.send();
+    });
+}
+(async () => {
+    const inside = await loads("sub/inside.txt");
+    const ways_out = ["../TeachMaterial.xml", "/../TeachMaterial.xml", "%2e%2e/TeachMaterial.xml",
+        "..%2FTeachMaterial.xml", "file:///etc/hostname",
+        "kel://lesson/~kelplayer/../../TeachMaterial.xml", "~kelplayer/ruffle/..%2F..%2F..%2FTeachMaterial.xml"];
+    const escaped = (await Promise.all(ways_out.map(loads))).some((loaded) => loaded);
+    document.body.style.background = inside && !escaped ? "#20C020" : "#C02020";
+})();
+</script></body></html>
+HTML
+    printf '{"lessons": [{"file": "red.bmp"}, {"folder": "site", "main": "index.html"}]}\n' \
+        >"$WORK/lessons/manifest.json"
+    "$KELPACK" build "$WORK/lessons/manifest.json" --player "$WORK/kelPlayer" -o "$WORK/bundle" \
+        >/dev/null
+    start_player "$WORK/bundle"
+    await_first_lesson $RED
+    activate "$MAIN_TITLE"
+    xdotool key space
+    verdict() { is_colour 512 384 20C020 || is_colour 512 384 C02020; }
+    wait_until "the page's verdict" 20 verdict
+    is_colour 512 384 20C020 || fail "the page read outside the work folder (or not its own file)"
+    log "a page reads its own files and nothing outside the work folder"
     close_player || fail "the player ended with status $?"
 }
 
