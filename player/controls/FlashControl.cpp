@@ -51,6 +51,10 @@ TWebFlashControl::TWebFlashControl(TLessonWeb& web, QWidget* parent)
 }
 
 void TWebFlashControl::SetMovie(const QString& movie) {
+    // The view shows the last frame it drew until it draws again: the cover keeps the previous
+    // movie out of sight until the new one has drawn its first frame.
+    if (FCover)
+        FCover->show();
     FMovie = movie;
     ++FLoadId;
     FReadyState = 0;
@@ -127,7 +131,12 @@ void TWebFlashControl::StartPage() {
     FView = new QWebEngineView(this);
     auto* fill = new QStackedLayout(this);
     fill->setContentsMargins(0, 0, 0, 0);
+    fill->setStackingMode(QStackedLayout::StackAll);
     fill->addWidget(FView);
+    FCover = new QWidget(this);
+    FCover->setAutoFillBackground(true);
+    fill->addWidget(FCover);
+    FCover->raise();
     QWebEnginePage* page = FWeb.NewPage(FView);
     auto* channel = new QWebChannel(page);
     channel->registerObject("flash", FBridge);
@@ -152,6 +161,7 @@ void TWebFlashControl::MovieLoaded(int id, const QStringList& callbacks) {
         return;
     FCallbacks = callbacks;
     FReadyState = kReadyStateComplete;
+    FCover->hide();
     if (OnReadyStateChange)
         OnReadyStateChange(kReadyStateComplete);
 }

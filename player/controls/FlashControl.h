@@ -77,6 +77,7 @@ class TWebFlashControl : public TFlashControl {
     TLessonWeb& FWeb;
     TFlashBridge* FBridge;
     QWebEngineView* FView = nullptr;
+    QWidget* FCover = nullptr;
     bool FPageReady = false;
     bool FCommitScheduled = false;
     bool FLoadPending = false;

@@ -96,10 +96,11 @@ function load(id, url, colour) {
         if (current && current.id === id)
             bridge.fsCommand(id, String(command), String(args), callbacksOf(player));
     });
-    player.addEventListener("loadedmetadata", () => {
+    // Reported once the movie's first frame has been drawn, so the player can uncover it.
+    player.addEventListener("loadedmetadata", () => requestAnimationFrame(() => requestAnimationFrame(() => {
         if (current && current.id === id)
             bridge.loaded(id, callbacksOf(player));
-    });
+    })));
     // A movie's relative loads (loadMovie, XML, sounds, video) resolve against its own folder.
     const base = new URL(".", url).href;
     player.load({ url, base, backgroundColor: colour, ...movieOptions }).catch(() => fail(id));
