@@ -161,7 +161,8 @@ void TWebFlashControl::MovieLoaded(int id, const QStringList& callbacks) {
         return;
     FCallbacks = callbacks;
     FReadyState = kReadyStateComplete;
-    FCover->hide();
+    if (FCover)
+        FCover->hide();
     if (OnReadyStateChange)
         OnReadyStateChange(kReadyStateComplete);
 }
