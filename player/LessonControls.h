@@ -40,7 +40,21 @@ class TMediaPlayerControl : public QWidget {
   public:
     using QWidget::QWidget;
 
-    static constexpr int kPlaying = 3;  // playState while a video plays
+    // playState, as the Media Player numbers it.
+    static constexpr int kUndefined = 0;
+    static constexpr int kStopped = 1;
+    static constexpr int kPaused = 2;
+    static constexpr int kPlaying = 3;
+    static constexpr int kBuffering = 6;
+    static constexpr int kWaiting = 7;
+    static constexpr int kMediaEnded = 8;
+    static constexpr int kTransitioning = 9;
+    static constexpr int kReady = 10;
+    // Playing, or about to: a video in these states goes on with its sound when hidden.
+    static bool Playing(int playState) {
+        return playState == kPlaying || playState == kBuffering || playState == kWaiting ||
+               playState == kTransitioning;
+    }
 
     virtual bool enableContextMenu() const = 0;
     virtual void setEnableContextMenu(bool enable) = 0;

@@ -398,7 +398,7 @@ void TfrmZRPlay::StopCurrentContent() {
         FFlash->SetMovie("0");
         FFlash->hide();
         FImage->hide();
-        if (FMediaPlayer->playState() == TMediaPlayerControl::kPlaying) {
+        if (TMediaPlayerControl::Playing(FMediaPlayer->playState())) {
             FMediaPlayer->controls().stop();
             FMediaPlayer->close();
         }

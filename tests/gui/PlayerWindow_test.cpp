@@ -339,7 +339,10 @@ TEST_F(PlayerWindow, StoppingLeavesAPausedVideoAlone) {
         bool Hidden;
     } cases[] = {
         {3, false, 1, true},  // playing: stopped and closed
+        {9, false, 1, true},  // still opening, so about to play: the same
+        {6, false, 1, true},  // buffering: the same
         {2, false, 0, true},  // paused: only hidden
+        {8, false, 0, true},  // ended: only hidden
         {0, true, 0, false},  // no state to read: the stop ends before hiding it
     };
     for (const auto& c : cases) {
