@@ -45,23 +45,8 @@ class Arguments {
         return FArgs[FNext++];
     }
 
-    int Int(const char* what) {
-        const std::string text = Text(what);
-        int value = 0;
-        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (ec != std::errc() || end != text.data() + text.size())
-            throw UsageError(kel::Format("%s \"%s\" is not a whole number", what, text.c_str()));
-        return value;
-    }
-
-    double Number(const char* what) {
-        const std::string text = Text(what);
-        double value = 0;
-        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (ec != std::errc() || end != text.data() + text.size())
-            throw UsageError(kel::Format("%s \"%s\" is not a number", what, text.c_str()));
-        return value;
-    }
+    int Int(const char* what) { return Parsed<int>(what, "a whole number"); }
+    double Number(const char* what) { return Parsed<double>(what, "a number"); }
 
     // Six hexadecimal digits, an optional '#' before them.
     uint32_t Color(const char* what) {
@@ -78,6 +63,16 @@ class Arguments {
     }
 
   private:
+    template <typename T>
+    T Parsed(const char* what, const char* kind) {
+        const std::string text = Text(what);
+        T value{};
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (ec != std::errc() || end != text.data() + text.size())
+            throw UsageError(kel::Format("%s \"%s\" is not %s", what, text.c_str(), kind));
+        return value;
+    }
+
     std::vector<std::string> FArgs;
     size_t FNext = 0;
 };
