@@ -141,6 +141,36 @@ uint64_t WriteHelpSegment(const std::string& helpPath, ReplacingFile& out, uint6
     return written;
 }
 
+// Copies `size` bytes at `offset` of `from` to `at` in `out`; returns where the copy ends in
+// `out`.
+uint64_t CopyRange(const InputFile& from, uint64_t offset, uint64_t size, ReplacingFile& out,
+                   uint64_t at, const WriteProgress& progress) {
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<uint64_t>(kChunkSize, size)));
+    for (uint64_t done = 0; done < size;) {
+        const auto chunk = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - done));
+        from.ReadExactlyAt(offset + done, buffer.data(), chunk);
+        out.WriteAt(at + done, buffer.data(), chunk);
+        done += chunk;
+        if (progress)
+            progress(from.Path(), done, size);
+    }
+    return at + size;
+}
+
+// Writes the trailer at `end` and puts the bundle in place.
+void FinishBundle(ReplacingFile& out, uint64_t end, const TBundleTrailer& trailer,
+                  const InputFile& player) {
+    uint8_t raw[kTrailerSize];
+    trailer.Serialize(raw);
+    out.WriteAt(end, raw, sizeof raw);
+    // The bundle runs as the player does, so it takes the player's permissions whatever the
+    // umask; and it reaches the disk before it replaces an older bundle.
+    if (fchmod(out.Fd(), player.Mode() & 0777) != 0 || fsync(out.Fd()) != 0)
+        throw Error(
+            Format("%s: cannot finish writing: %s", out.Target().c_str(), ErrnoText().c_str()));
+    out.Commit();
+}
+
 CatalogueInfo CatalogueFor(const BundleSpec& spec) {
     CatalogueInfo info = spec.Catalogue;
     if (info.PackageGuid.empty()) {
@@ -175,18 +205,12 @@ void WriteBundle(const BundleSpec& spec, const std::string& outPath,
                  const WriteProgress& progress) {
     CheckEntries(spec);
     const std::string catalogue = WriteCatalogue(CatalogueFor(spec), spec.Entries);
-    InputFile player(spec.PlayerExe);
+    const InputFile player(spec.PlayerExe);
     Position32(outPath, "player executable", player.Size());
 
     ReplacingFile out(outPath, 0600);
     TBundleTrailer trailer;
-    uint64_t end = ForEachChunk(
-        player,
-        [&, at = uint64_t{0}](const uint8_t* data, size_t size) mutable {
-            out.WriteAt(at, data, size);
-            at += size;
-        },
-        progress);
+    uint64_t end = CopyRange(player, 0, player.Size(), out, 0, progress);
     trailer.MainOffset = Position32(outPath, "player executable", end);
 
     end += WritePackage(out.Fd(), end, spec.Main, spec.MainHeader, progress);
@@ -210,14 +234,39 @@ void WriteBundle(const BundleSpec& spec, const std::string& outPath,
         trailer.HelpSize = Position32(outPath, "help segment", end) - helpStart;
     }
 
-    uint8_t raw[kTrailerSize];
-    trailer.Serialize(raw);
-    out.WriteAt(end, raw, sizeof raw);
-    // The bundle runs as the player does, so it takes the player's permissions whatever the
-    // umask; and it reaches the disk before it replaces an older bundle.
-    if (fchmod(out.Fd(), player.Mode() & 0777) != 0 || fsync(out.Fd()) != 0)
-        throw Error(Format("%s: cannot finish writing: %s", outPath.c_str(), ErrnoText().c_str()));
-    out.Commit();
+    FinishBundle(out, end, trailer, player);
+}
+
+TBundleTrailer RehostBundle(const std::string& bundlePath, const std::string& playerExe,
+                            const std::string& outPath, const WriteProgress& progress) {
+    const InputFile bundle(bundlePath);
+    const TBundleTrailer source = ReadPlausibleTrailer(bundle);
+    const InputFile player(playerExe);
+    Position32(outPath, "player executable", player.Size());
+
+    ReplacingFile out(outPath, 0600);
+    uint64_t end = CopyRange(player, 0, player.Size(), out, 0, progress);
+    // Appends a segment of the source; returns where it starts in the new bundle.
+    const auto append = [&](const char* segment, uint64_t offset, uint32_t size) {
+        const auto start = static_cast<uint32_t>(end);
+        end = CopyRange(bundle, offset, size, out, end, progress);
+        Position32(outPath, segment, end);
+        return start;
+    };
+    TBundleTrailer trailer = source;
+    trailer.MainOffset = append("main package", source.MainOffset, source.MainSize);
+    trailer.SecondOffset = source.SecondSize != 0
+                               ? append("second package", source.SecondOffset, source.SecondSize)
+                               : static_cast<uint32_t>(end);
+    trailer.CatalogueOffset = append("catalogue", source.CatalogueOffset, source.CatalogueSize);
+    trailer.HelpOffset =
+        source.HelpSize != 0
+            ? append("help segment", uint64_t{source.MainOffset} + source.HelpOffset,
+                     source.HelpSize) -
+                  trailer.MainOffset
+            : 0;
+    FinishBundle(out, end, trailer, player);
+    return trailer;
 }
 
 }  // namespace kel

@@ -66,6 +66,12 @@ bool InputFile::ReadAt(uint64_t offset, uint8_t* buffer, size_t size) const {
     return true;
 }
 
+void InputFile::ReadExactlyAt(uint64_t offset, uint8_t* buffer, size_t size) const {
+    if (!ReadAt(offset, buffer, size))
+        throw Error(Format("%s: cannot read %zu bytes at %llu: %s", FPath.c_str(), size,
+                           Ull(offset), errno != 0 ? std::strerror(errno) : "the file ends early"));
+}
+
 size_t InputFile::Read(uint8_t* buffer, size_t capacity) {
     size_t done = 0;
     while (done < capacity) {

@@ -42,6 +42,9 @@ class InputFile {
     // Fills `buffer` with exactly `size` bytes at `offset`. False on a read error (errno says
     // which) or when the file ends early (errno is then 0).
     bool ReadAt(uint64_t offset, uint8_t* buffer, size_t size) const;
+    // As ReadAt, but a failure throws "<path>: cannot read <size> bytes at <offset>: <reason>",
+    // the reason being "the file ends early" when it does.
+    void ReadExactlyAt(uint64_t offset, uint8_t* buffer, size_t size) const;
 
     // Up to `capacity` bytes from the current position; fewer only at the end of the file, 0
     // there. Throws "<path>: cannot read: <reason>" on an error.

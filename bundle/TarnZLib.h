@@ -14,6 +14,8 @@ namespace kel {
 
 constexpr size_t kPackageHeaderSize = 1104;
 constexpr size_t kSignatureSize = 10;
+// The signature of the packages of every lesson bundle; it fills all kSignatureSize bytes.
+constexpr char kLessonPackageSignature[] = "EPT_Korvat";
 // Inflated directories larger than this are refused rather than exhausting memory.
 constexpr uint64_t kMaxDirectorySize = 64ull << 20;
 

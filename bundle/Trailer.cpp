@@ -1,10 +1,10 @@
 #include "Trailer.h"
 
-#include <cerrno>
 #include <cstring>
 
 #include "Error.h"
 #include "InputFile.h"
+#include "TarnZLib.h"
 
 namespace kel {
 
@@ -28,15 +28,19 @@ auto Fields(Trailer& t) {
 
 constexpr size_t kReservedOffset = 32;
 
-// Exactly `size` bytes at `offset`; a file that ends early is an error.
-void ReadExactly(const InputFile& file, uint64_t offset, uint8_t* buffer, size_t size) {
-    if (!file.ReadAt(offset, buffer, size))
-        throw Error(Format("%s: cannot read %zu bytes at %llu: %s", file.Path().c_str(), size,
-                           Ull(offset), errno != 0 ? std::strerror(errno) : "the file ends early"));
-}
-
 TBundleSegment CatalogueSegment(const TBundleTrailer& t) {
     return {"catalogue", t.CatalogueOffset, t.CatalogueSize};
+}
+
+std::string TooSmallText(uint64_t fileSize) {
+    return Format("file is too small to hold a bundle trailer (%llu bytes)", Ull(fileSize));
+}
+
+// The last kTrailerSize bytes of a file that holds at least that many.
+TBundleTrailer ReadTrailerBytes(const InputFile& file) {
+    uint8_t raw[kTrailerSize];
+    file.ReadExactlyAt(file.Size() - kTrailerSize, raw, kTrailerSize);
+    return TBundleTrailer::Parse(raw);
 }
 
 }  // namespace
@@ -66,20 +70,17 @@ TBundleContents ReadBundle(const std::string& path) {
     TBundleContents result;
     result.FileSize = file.Size();
     if (result.FileSize < kTrailerSize)
-        throw Error(Format("%s: file is too small to hold a bundle trailer (%llu bytes)",
-                           path.c_str(), Ull(result.FileSize)));
+        throw Error(path + ": " + TooSmallText(result.FileSize));
 
-    uint8_t raw[kTrailerSize];
-    ReadExactly(file, result.FileSize - kTrailerSize, raw, kTrailerSize);
-    result.Trailer = TBundleTrailer::Parse(raw);
+    result.Trailer = ReadTrailerBytes(file);
 
     // Only the catalogue must be readable here: the packages and the help segment are read
     // later, and each of those reads reports its own failure.
     const TBundleSegment catalogue = CatalogueSegment(result.Trailer);
     file.RequireRange(catalogue.Name, catalogue.Offset, catalogue.Size);
     result.Catalogue.resize(catalogue.Size);
-    ReadExactly(file, catalogue.Offset, reinterpret_cast<uint8_t*>(result.Catalogue.data()),
-                result.Catalogue.size());
+    file.ReadExactlyAt(catalogue.Offset, reinterpret_cast<uint8_t*>(result.Catalogue.data()),
+                       result.Catalogue.size());
     return result;
 }
 
@@ -101,6 +102,39 @@ std::vector<std::string> SegmentsOutsideFile(const TBundleContents& bundle,
             problems.push_back(
                 BeyondEndText(path, segment.Name, segment.Offset, segment.Size, bundle.FileSize));
     return problems;
+}
+
+std::string TrailerImplausibility(const TBundleTrailer& trailer, uint64_t fileSize) {
+    if (fileSize < kTrailerSize)
+        return TooSmallText(fileSize);
+    if (trailer.CatalogueSize == 0)
+        return "the trailer names no catalogue";
+    const uint64_t trailerStart = fileSize - kTrailerSize;
+    for (const TBundleSegment& segment : BundleSegments(trailer))
+        if (segment.Size != 0 && !RangeWithin(segment.Offset, segment.Size, trailerStart))
+            return Format("the %s at %llu+%llu runs past byte %llu, where the trailer begins",
+                          segment.Name.c_str(), Ull(segment.Offset), Ull(segment.Size),
+                          Ull(trailerStart));
+    return {};
+}
+
+TBundleTrailer ReadPlausibleTrailer(const InputFile& file) {
+    TBundleTrailer trailer;
+    if (file.Size() >= kTrailerSize)
+        trailer = ReadTrailerBytes(file);
+    std::string why = TrailerImplausibility(trailer, file.Size());
+    // The player opens the main package of every bundle, so a file whose main package does not
+    // begin with the signature has nothing to show.
+    char signature[kSignatureSize];
+    if (why.empty() &&
+        (trailer.MainSize < kSignatureSize ||
+         !file.ReadAt(trailer.MainOffset, reinterpret_cast<uint8_t*>(signature), kSignatureSize) ||
+         std::memcmp(signature, kLessonPackageSignature, kSignatureSize) != 0))
+        why = Format("the main package at %u does not begin with the signature \"%s\"",
+                     trailer.MainOffset, kLessonPackageSignature);
+    if (!why.empty())
+        throw Error(file.Path() + ": carries no lesson bundle: " + why);
+    return trailer;
 }
 
 }  // namespace kel

@@ -9,6 +9,8 @@
 
 namespace kel {
 
+class InputFile;
+
 constexpr size_t kTrailerSize = 80;
 
 struct TBundleTrailer {
@@ -51,5 +53,17 @@ std::vector<TBundleSegment> BundleSegments(const TBundleTrailer& trailer);
 // One text per segment that does not lie wholly inside the file, worded as ReadBundle's errors.
 std::vector<std::string> SegmentsOutsideFile(const TBundleContents& bundle,
                                              const std::string& path);
+
+// Why `trailer`, found at the end of a file of `fileSize` bytes, cannot be the trailer of a bundle
+// in that file; empty when it can. A bundle has a catalogue, and every segment whose size is not 0
+// lies before the trailer (the help segment counted from MainOffset in 64 bits); the offset of a
+// segment of size 0 means nothing. So an ordinary program is told apart from a lesson bundle,
+// e.g. "the catalogue at 4830558+368 runs past byte 4830926, where the trailer begins".
+std::string TrailerImplausibility(const TBundleTrailer& trailer, uint64_t fileSize);
+
+// Reads the trailer of `file`, checks it as TrailerImplausibility does, and checks that the main
+// package begins with the lesson packages' signature; reads nothing else. Throws kel::Error
+// "<path>: carries no lesson bundle: <why>" when the file carries none.
+TBundleTrailer ReadPlausibleTrailer(const InputFile& file);
 
 }  // namespace kel

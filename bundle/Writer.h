@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Catalogue.h"
+#include "Trailer.h"
 
 namespace kel {
 
@@ -83,5 +84,12 @@ struct BundleSpec {
 // Player image, main package, second package, catalogue, help segment, 80-byte trailer.
 void WriteBundle(const BundleSpec& spec, const std::string& outPath,
                  const WriteProgress& progress = {});
+
+// The bundle appended to `bundlePath` (a Windows bundle, or one on any player) moved onto
+// `playerExe`: the segments copied byte for byte in WriteBundle's order and the trailer's
+// positions rewritten, its reserved bytes kept. The source must pass ReadPlausibleTrailer.
+// Returns the new trailer; `outPath` is replaced only when the whole bundle was written.
+TBundleTrailer RehostBundle(const std::string& bundlePath, const std::string& playerExe,
+                            const std::string& outPath, const WriteProgress& progress = {});
 
 }  // namespace kel

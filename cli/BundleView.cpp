@@ -7,8 +7,6 @@ namespace kelpack {
 
 namespace {
 
-constexpr const char* kSignature = "EPT_Korvat";
-
 // The text of a segment that lies outside the file, as the trailer reader words it.
 std::string OutsideProblem(const std::vector<std::string>& problems, const std::string& path,
                            const std::string& name) {
@@ -41,14 +39,14 @@ BundleView::BundleView(const std::string& path) : FPath(path), FContents(kel::Re
 }
 
 void BundleView::OpenPackage(PackageView& package) {
-    package.File.SetSignature(kSignature);
+    package.File.SetSignature(kel::kLessonPackageSignature);
     package.File.SetEmbedded(package.Offset, package.Size);
     try {
         if (package.File.Open(FPath) == -2)
-            package.Problem =
-                kel::Format("%s: %s at %u: the signature is \"%s\", not \"%s\"", FPath.c_str(),
-                            package.Role.c_str(), package.Offset,
-                            Printable(package.File.Header().SignatureText()).c_str(), kSignature);
+            package.Problem = kel::Format("%s: %s at %u: the signature is \"%s\", not \"%s\"",
+                                          FPath.c_str(), package.Role.c_str(), package.Offset,
+                                          Printable(package.File.Header().SignatureText()).c_str(),
+                                          kel::kLessonPackageSignature);
     } catch (const kel::Error& e) {
         package.Problem = e.what();
     }

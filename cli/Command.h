@@ -25,5 +25,6 @@ const Command& InfoCommand();
 const Command& ListCommand();
 const Command& ExtractCommand();
 const Command& SwfInfoCommand();
+const Command& RehostCommand();
 
 }  // namespace kelpack

@@ -18,7 +18,7 @@ constexpr int kExitUsage = 2;
 
 const std::vector<const Command*>& AllCommands() {
     static const std::vector<const Command*> commands{
-        &BuildCommand(), &PackCommand(),    &InfoCommand(),
+        &BuildCommand(), &RehostCommand(),  &PackCommand(),    &InfoCommand(),
         &ListCommand(),  &ExtractCommand(), &SwfInfoCommand(),
     };
     return commands;
@@ -40,8 +40,8 @@ void PrintOverview(std::FILE* out) {
         std::fprintf(out, "  %-40s %s\n", command->Synopsis.c_str(), command->Summary.c_str());
     std::fprintf(out,
                  "  %-40s %s\n\n"
-                 "\"kelpack COMMAND --help\" describes a command. Exit status: 0 done, 1 error, "
-                 "2 wrong command line.\n",
+                 "\"kelpack COMMAND --help\" describes a command, \"kelpack --version\" gives the "
+                 "version. Exit status: 0 done, 1 error, 2 wrong command line.\n",
                  "help [COMMAND]", "this overview, or a command's description");
 }
 
@@ -95,6 +95,10 @@ int Main(const std::vector<std::string>& args) {
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (name == "help" || name == "--help" || name == "-h")
         return Help(rest);
+    if (name == "--version") {
+        std::printf("kelpack %s\n", KEL_VERSION);
+        return 0;
+    }
     const Command* command = FindCommand(name);
     if (!command) {
         PrintError("unknown command: " + name);

@@ -23,6 +23,9 @@ packages=(
     fonts-wqy-zenhei
     # end-to-end harness: virtual display, window manager, input, screenshots
     xvfb xauth openbox xdotool x11-apps x11-utils imagemagick libx11-dev libxtst-dev
+    # Windows program images for the Windows bundles of the tests; the icon's PNG sizes;
+    # checks of the installed package (desktop entry, manual pages, completion)
+    mingw-w64 librsvg2-bin desktop-file-utils man-db bash-completion
 )
 
 # The Flash emulator comes from the npm registry, pinned by resources/flash/package-lock.json.

@@ -267,5 +267,131 @@ TEST(WriteBundle, ReportsProgressOfLongCopies) {
     EXPECT_LT(player.front().first, player.back().first);
 }
 
+std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+std::vector<uint8_t> SerializedTrailer(const TBundleTrailer& trailer) {
+    std::vector<uint8_t> raw(kTrailerSize);
+    trailer.Serialize(raw.data());
+    return raw;
+}
+
+// The segments of a bundle the fixture built, in WriteBundle's order, each empty when absent.
+struct Segments {
+    std::vector<uint8_t> Main, Second, Catalogue, Help;
+};
+
+Segments SegmentsOf(const std::string& path) {
+    const std::vector<uint8_t> bytes = test::ReadAll(path);
+    const TBundleTrailer t = TBundleTrailer::Parse(bytes.data() + bytes.size() - kTrailerSize);
+    return {Slice(bytes, t.MainOffset, t.MainSize), Slice(bytes, t.SecondOffset, t.SecondSize),
+            Slice(bytes, t.CatalogueOffset, t.CatalogueSize),
+            Slice(bytes, uint64_t(t.MainOffset) + t.HelpOffset, t.HelpSize)};
+}
+
+// Those segments as another authoring tool may have laid them out after a Windows program image:
+// catalogue and second package first, gaps between, the reserved bytes in use, the offset of an
+// absent second package left at random.
+std::vector<uint8_t> OtherLayout(const Segments& s, TBundleTrailer& t) {
+    std::vector<uint8_t> bytes = test::SampleBytes(300000, 31) + test::SampleBytes(7, 32);
+    const auto place = [&bytes](const std::vector<uint8_t>& segment, uint32_t& offset,
+                                uint32_t& size) {
+        offset = static_cast<uint32_t>(bytes.size());
+        size = static_cast<uint32_t>(segment.size());
+        bytes = bytes + segment;
+    };
+    t.SecondOffset = 0xDEADBEEF;
+    place(s.Catalogue, t.CatalogueOffset, t.CatalogueSize);
+    if (!s.Second.empty())
+        place(s.Second, t.SecondOffset, t.SecondSize);
+    bytes = bytes + test::SampleBytes(13, 33);
+    place(s.Main, t.MainOffset, t.MainSize);
+    if (!s.Help.empty()) {
+        place(s.Help, t.HelpOffset, t.HelpSize);
+        t.HelpOffset -= t.MainOffset;
+    }
+    t.Reserved.fill(0x5A);
+    return bytes + SerializedTrailer(t);
+}
+
+TEST(RehostBundle, CopiesEverySegmentOntoThePlayerAndRewritesThePositions) {
+    for (const bool withSecond : {false, true}) {
+        for (const bool withHelp : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "second " << withSecond << ", help " << withHelp);
+            BundleFixture f(withSecond, withHelp);
+            WriteBundle(f.Spec, f.Out);
+            const Segments segments = SegmentsOf(f.Out);
+            TBundleTrailer old;
+            const std::string source = f.Folder / "课件.exe";
+            test::WriteAll(source, OtherLayout(segments, old));
+            const std::string player = test::WritePlayerImage(f.Folder, 1000000, "kelPlayer");
+            const std::string out = f.Folder / "rehosted";
+
+            const TBundleTrailer t = RehostBundle(source, player, out);
+
+            TBundleTrailer expected = old;
+            expected.MainOffset = 1000000;
+            expected.SecondOffset = expected.MainOffset + expected.MainSize;
+            expected.CatalogueOffset = expected.SecondOffset + expected.SecondSize;
+            expected.HelpOffset =
+                withHelp ? expected.CatalogueOffset + expected.CatalogueSize - expected.MainOffset
+                         : 0;
+            EXPECT_EQ(SerializedTrailer(t), SerializedTrailer(expected));
+            EXPECT_EQ(test::ReadAll(out), test::ReadAll(player) + segments.Main + segments.Second +
+                                              segments.Catalogue + segments.Help +
+                                              SerializedTrailer(expected));
+            const auto opened = test::OpenBundle(out);
+            EXPECT_EQ(opened->Main.Header().GuidText().substr(0, 9), "{00000042");
+            EXPECT_EQ(test::EntryRefs(opened->Catalogue).size(), f.Spec.Entries.size());
+            struct stat st {};
+            ASSERT_EQ(stat(out.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0755u);
+        }
+    }
+}
+
+TEST(RehostBundle, RefusalsLeaveTheOutputAsItWas) {
+    struct Case {
+        const char* name;
+        std::function<void(BundleFixture&, std::string& source, std::string& player)> spoil;
+        std::string message;  // part of the error text
+    };
+    const Case cases[] = {
+        {"source is an ordinary program",
+         [](BundleFixture& f, std::string& source, std::string&) { source = f.Spec.PlayerExe; },
+         "player: carries no lesson bundle: "},
+        {"source missing",
+         [](BundleFixture& f, std::string& source, std::string&) { source = f.Folder / "none"; },
+         "none: cannot open: No such file or directory"},
+        {"player missing",
+         [](BundleFixture& f, std::string&, std::string& player) { player = f.Folder / "none"; },
+         "none: cannot open: No such file or directory"},
+        {"output folder missing",
+         [](BundleFixture& f, std::string&, std::string&) { f.Out = f.Folder / "none/out"; },
+         "cannot create a temporary file beside it"},
+    };
+    for (const Case& c : cases) {
+        BundleFixture f(false, false);
+        std::string source = f.Folder / "source.exe";
+        WriteBundle(f.Spec, source);
+        std::string player = f.Spec.PlayerExe;
+        test::WriteAll(f.Out, "old bundle");
+        c.spoil(f, source, player);
+        try {
+            RehostBundle(source, player, f.Out);
+            ADD_FAILURE() << c.name << ": rehosted";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
+                << c.name << ": " << e.what();
+        }
+        EXPECT_EQ(FolderListing(f.Folder),
+                  (std::set<std::string>{"player", "bundle.bin", "source.exe"}))
+            << c.name;
+        EXPECT_EQ(test::ReadAll(f.Folder / "bundle.bin"), test::Bytes("old bundle")) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace kel

@@ -3,10 +3,12 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "Error.h"
+#include "InputFile.h"
 #include "TestUtil.h"
 #include "Trailer.h"
 
@@ -193,6 +195,104 @@ TEST(BundleSegments, OnlySegmentsWithASizeOutsideTheFileAreReported) {
     }
     EXPECT_EQ(BundleSegments(absent).size(), 2u);
     EXPECT_EQ(BundleSegments(fits).back().Offset, 400u);
+}
+
+// A file of 1000 bytes: its trailer begins at byte 920.
+TEST(TrailerImplausibility, ABundleHasACatalogueAndEverySizedSegmentBeforeTheTrailer) {
+    struct Case {
+        const char* name;
+        std::function<void(TBundleTrailer&)> change;
+        std::string why;
+    };
+    TBundleTrailer fits;
+    fits.MainOffset = 100;
+    fits.MainSize = 400;
+    fits.SecondOffset = 500;
+    fits.SecondSize = 100;
+    fits.CatalogueOffset = 600;
+    fits.CatalogueSize = 320;  // ends where the trailer begins
+    fits.HelpOffset = 300;
+    fits.HelpSize = 20;
+    fits.Reserved.fill(0xFF);
+    const Case cases[] = {
+        {"fits", [](TBundleTrailer&) {}, ""},
+        {"sizes 0 make offsets meaningless",
+         [](TBundleTrailer& t) {
+             t.MainSize = t.SecondSize = t.HelpSize = 0;
+             t.MainOffset = t.SecondOffset = t.HelpOffset = 0xFFFFFFF0;
+         },
+         ""},
+        {"no catalogue", [](TBundleTrailer& t) { t.CatalogueSize = 0; },
+         "the trailer names no catalogue"},
+        {"all zeros", [](TBundleTrailer& t) { t = TBundleTrailer(); },
+         "the trailer names no catalogue"},
+        {"catalogue into the trailer", [](TBundleTrailer& t) { t.CatalogueSize = 321; },
+         "the catalogue at 600+321 runs past byte 920, where the trailer begins"},
+        {"main package past the end", [](TBundleTrailer& t) { t.MainSize = 5000; },
+         "the main package at 100+5000 runs past byte 920, where the trailer begins"},
+        {"second package starts past the end", [](TBundleTrailer& t) { t.SecondOffset = 2000; },
+         "the second package at 2000+100 runs past byte 920, where the trailer begins"},
+        {"offset plus size wraps in 32 bits",
+         [](TBundleTrailer& t) {
+             t.SecondOffset = 0xFFFFFF00;
+             t.SecondSize = 0x200;
+         },
+         "the second package at 4294967040+512 runs past byte 920, where the trailer begins"},
+        {"help offset wraps past MainOffset in 32 bits",
+         [](TBundleTrailer& t) { t.HelpOffset = 0xFFFFFFF0; },
+         "the help segment at 4294967380+20 runs past byte 920, where the trailer begins"},
+    };
+    for (const Case& c : cases) {
+        TBundleTrailer trailer = fits;
+        c.change(trailer);
+        EXPECT_EQ(TrailerImplausibility(trailer, 1000), c.why) << c.name;
+    }
+    EXPECT_EQ(TrailerImplausibility(fits, kTrailerSize - 1),
+              "file is too small to hold a bundle trailer (79 bytes)");
+}
+
+TEST(ReadPlausibleTrailer, ReadsABundlesTrailerAndRefusesOtherFilesNamingThem) {
+    TBundleTrailer trailer;
+    trailer.MainOffset = 10;
+    trailer.MainSize = 20;
+    trailer.CatalogueOffset = 30;
+    trailer.CatalogueSize = 40;
+    std::vector<uint8_t> body = test::SampleBytes(70);
+    std::memcpy(body.data() + 10, "EPT_Korvat", 10);
+    TempFolder folder;
+    const std::string bundle = folder / "课件.exe";
+    test::WriteAll(bundle, WithTrailer(body, trailer));
+    EXPECT_EQ(Serialized(ReadPlausibleTrailer(InputFile(bundle))), Serialized(trailer));
+
+    // An ordinary program ends in padding, or in a table of small numbers that reads as a
+    // trailer whose main package holds something else.
+    const std::string program = folder / "program.exe";
+    test::WriteAll(program, WithTrailer(test::SampleBytes(4000), TBundleTrailer()));
+    const std::string table = folder / "table";
+    body[12] = 'X';
+    test::WriteAll(table, WithTrailer(body, trailer));
+    const std::string shortMain = folder / "short";
+    trailer.MainSize = 9;
+    test::WriteAll(shortMain, WithTrailer(test::SampleBytes(70), trailer));
+    const std::string tiny = folder / "tiny.exe";
+    test::WriteAll(tiny, test::SampleBytes(12));
+    const std::string why = ": carries no lesson bundle: ";
+    const std::pair<std::string, std::string> refused[] = {
+        {program, program + why + "the trailer names no catalogue"},
+        {table, table + why + "the main package at 10 does not begin with the signature " +
+                    "\"EPT_Korvat\""},
+        {shortMain, shortMain + why + "the main package at 10 does not begin with the " +
+                        "signature \"EPT_Korvat\""},
+        {tiny, tiny + why + "file is too small to hold a bundle trailer (12 bytes)"},
+    };
+    for (const auto& [path, message] : refused) {
+        try {
+            ReadPlausibleTrailer(InputFile(path));
+            ADD_FAILURE() << path << " passed";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+    }
 }
 
 }  // namespace
