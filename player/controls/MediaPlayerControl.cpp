@@ -6,8 +6,8 @@
 #include <QMediaPlayer>
 #include <QPainter>
 #include <QUrl>
+#include <QVideoFrame>
 #include <QVideoSink>
-#include <QVideoWidget>
 #include <cstdio>
 
 namespace kel {
@@ -24,12 +24,18 @@ void TQtMediaPlayerControls::stop() {
     FOwner.FPlayer->stop();
 }
 
+// The frames are painted by the control itself, as pictures: a native video window of its own
+// sometimes stayed black when it came up with the player window, and would sit above the
+// windows the player stacks over its lessons.
 TQtMediaPlayer::TQtMediaPlayer(QWidget* parent)
-    : TMediaPlayerControl(parent), FVideo(new QVideoWidget(this)), FControls(*this) {
-    FVideo->setAspectRatioMode(Qt::KeepAspectRatio);
-    // Queued: the sink announces a new size while it holds the lock that videoSize() takes.
+    : TMediaPlayerControl(parent), FSink(new QVideoSink(this)), FControls(*this) {
+    // Queued: the sink hands frames over from the decoding thread.
     connect(
-        FVideo->videoSink(), &QVideoSink::videoSizeChanged, this, [this] { PlaceVideo(); },
+        FSink, &QVideoSink::videoFrameChanged, this,
+        [this](const QVideoFrame& frame) {
+            FFrame = frame.toImage();
+            update();
+        },
         Qt::QueuedConnection);
     MakePlayer();
 }
@@ -43,7 +49,7 @@ void TQtMediaPlayer::MakePlayer() {
         FAudio = new QAudioOutput(QMediaDevices::defaultAudioOutput(), this);
         FPlayer->setAudioOutput(FAudio);
     }
-    FPlayer->setVideoOutput(FVideo);
+    FPlayer->setVideoSink(FSink);
     // A media error only ever reaches the log: the control stays black and reports that
     // nothing plays.
     connect(FPlayer, &QMediaPlayer::mediaStatusChanged, this,
@@ -69,7 +75,7 @@ void TQtMediaPlayer::setEnableContextMenu(bool enable) {
 
 void TQtMediaPlayer::setStretchToFit(bool stretch) {
     FStretchToFit = stretch;
-    PlaceVideo();
+    update();
 }
 
 void TQtMediaPlayer::setURL(const QString& url) {
@@ -121,29 +127,28 @@ int TQtMediaPlayer::playState() const {
 void TQtMediaPlayer::close() {
     FUrl.clear();
     FPlayer->setSource(QUrl());
+    FFrame = QImage();
+    update();
 }
 
-// Black, also where a style sheet of the window would give the control another background.
+QRect TQtMediaPlayer::PictureRect() const {
+    if (FFrame.isNull())
+        return {};
+    const QSize own = FFrame.size();
+    const bool fits = own.width() <= width() && own.height() <= height();
+    const QSize shown = FStretchToFit || !fits ? own.scaled(size(), Qt::KeepAspectRatio) : own;
+    return QRect(QPoint((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown);
+}
+
+// The picture on black, also where a style sheet of the window would give the control another
+// background.
 void TQtMediaPlayer::paintEvent(QPaintEvent*) {
-    QPainter(this).fillRect(rect(), Qt::black);
-}
-
-void TQtMediaPlayer::resizeEvent(QResizeEvent* event) {
-    TMediaPlayerControl::resizeEvent(event);
-    PlaceVideo();
-}
-
-// The video widget fits the picture into itself with its proportions and paints the margins
-// black, so it covers the control unless the picture is to keep its own, smaller size.
-void TQtMediaPlayer::PlaceVideo() {
-    const QSize picture = FVideo->videoSink()->videoSize();
-    const bool fits = picture.width() <= width() && picture.height() <= height();
-    if (FStretchToFit || picture.isEmpty() || !fits) {
-        FVideo->setGeometry(rect());
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    if (FFrame.isNull())
         return;
-    }
-    FVideo->setGeometry((width() - picture.width()) / 2, (height() - picture.height()) / 2,
-                        picture.width(), picture.height());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(PictureRect(), FFrame);
 }
 
 }  // namespace kel

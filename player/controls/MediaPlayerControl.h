@@ -1,6 +1,6 @@
 #pragma once
-// The Media Player control: a QMediaPlayer (GStreamer) showing into a QVideoWidget that sits on
-// the control's black background. It reports its state with the Media Player's numbers.
+// The Media Player control: a QMediaPlayer (GStreamer) whose frames the control paints on its
+// black background. It reports its state with the Media Player's numbers.
 //
 // Sound goes to an audio output only when the system lists an output device: without one
 // (a machine with no sound card, a virtual display) the video plays silently instead of
@@ -10,11 +10,13 @@
 // its pipeline links an audio output only when it has it before its first media, so a change
 // between sound and silence gets a new player.
 
+#include <QImage>
+
 #include "LessonControls.h"
 
 class QAudioOutput;
 class QMediaPlayer;
-class QVideoWidget;
+class QVideoSink;
 
 namespace kel {
 
@@ -55,9 +57,11 @@ class TQtMediaPlayer : public TMediaPlayerControl {
     // Stops and lets go of the file: nothing is opened afterwards and the URL is empty.
     void close() override;
 
+    // Where the current frame is painted; empty before the first frame and after close.
+    QRect PictureRect() const;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
   private:
     friend class TQtMediaPlayerControls;
@@ -65,9 +69,9 @@ class TQtMediaPlayer : public TMediaPlayerControl {
     // A player with an audio output on the default device when there is one.
     void MakePlayer();
     void FollowAudioDevices();
-    void PlaceVideo();
 
-    QVideoWidget* FVideo;
+    QVideoSink* FSink;
+    QImage FFrame;
     QMediaPlayer* FPlayer = nullptr;
     QAudioOutput* FAudio = nullptr;
     TQtMediaPlayerControls FControls;
