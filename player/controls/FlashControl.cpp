@@ -6,7 +6,6 @@
 #include <QWebChannel>
 #include <QWebEnginePage>
 #include <QWebEngineView>
-#include <QWindow>
 
 #include "Error.h"
 #include "LessonWeb.h"
@@ -16,7 +15,6 @@ namespace kel {
 namespace {
 
 constexpr int kReadyStateComplete = 4;
-constexpr int kWindowPollMs = 20;
 
 QColor ColourOf(int rgb) {
     return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -107,24 +105,12 @@ void TWebFlashControl::Commit() {
             emit FBridge->unloadMovie();
         return;
     }
-    if (!FView && !WindowOnScreen()) {
-        // Hosting the engine's view makes Qt create the window anew for GL composition; done
-        // before the window manager has put it on the screen, the new one loses its full-screen
-        // state.
-        QTimer::singleShot(kWindowPollMs, this, [this] { Commit(); });
-        return;
-    }
     if (!FView)
         StartPage();
     if (!FPageReady)
         return;  // the page's start commits again
     FLoadPending = false;
     emit FBridge->loadMovie(FLoadId, url.toString(QUrl::FullyEncoded), colour);
-}
-
-bool TWebFlashControl::WindowOnScreen() const {
-    const QWindow* handle = window()->windowHandle();
-    return handle && handle->isExposed();
 }
 
 void TWebFlashControl::StartPage() {

@@ -67,7 +67,6 @@ class TWebFlashControl : public TFlashControl {
     void ScheduleCommit();
     // Brings the page in line with Movie and BackgroundColor at the end of a command.
     void Commit();
-    bool WindowOnScreen() const;
     void StartPage();
     void PaintBackground();
     void MovieLoaded(int id, const QStringList& callbacks);

@@ -108,6 +108,11 @@ void PrepareWebEngine() {
     scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
     QWebEngineUrlScheme::registerScheme(scheme);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Windows composite their widgets with GL from the start: the engine's view needs it, and
+    // switching a shown window over makes Qt create it anew, which loses its keyboard focus and
+    // its full-screen state. Measured: no cost to the start-up.
+    if (!qEnvironmentVariableIsSet("QT_WIDGETS_RHI"))
+        qputenv("QT_WIDGETS_RHI", "1");
     // The engine describes its graphics set-up at every start; QT_LOGGING_RULES still shows it.
     QLoggingCategory::setFilterRules("qt.webenginecontext.info=false");
 }
