@@ -8,19 +8,28 @@
 #include <QScreen>
 #include <QStackedLayout>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "Common.h"
 #include "ContentType.h"
 #include "Error.h"
 #include "GeneralErrorReport.h"
+#include "LessonProgram.h"
+#include "HelpSegment.h"
+#include "HelpViewer.h"
 #include "Panels.h"
 #include "TarnZLib.h"
 #include "ToolbarActions.h"
 #include "Trailer.h"
+#include "UnitAbout.h"
+#include "UnitDraw.h"
+#include "UnitToolbar.h"
+#include "UnitTrans.h"
 #include "UnitUtils.h"
-#include "WritingBoard.h"
+#include "UnitWriting.h"
 
 namespace kel {
 
@@ -34,6 +43,7 @@ constexpr int kWritingLowered = 2;
 constexpr int kWritingRaised = 14;
 constexpr int kReadyStateComplete = 4;
 constexpr int kLessonProgramPollMs = 200;
+constexpr int kLessonProgramPolls = 6;
 
 // The hourglass from the start of showing an entry until its presentation has ended, also
 // when a step fails.
@@ -64,6 +74,16 @@ QRect ScreenRect() {
 
 bool FileExists(const std::string& path) {
     return QFileInfo::exists(QString::fromStdString(path));
+}
+
+// The core reads the help segment where a trailer's fields place it; the window keeps its
+// position from the start of the file (MainOffset plus HelpOffset, which may pass 32 bits).
+TBundleTrailer HelpSegmentOf(uint64_t offset, uint64_t size) {
+    TBundleTrailer trailer;
+    trailer.MainOffset = static_cast<uint32_t>(std::min<uint64_t>(offset, UINT32_MAX));
+    trailer.HelpOffset = static_cast<uint32_t>(offset - trailer.MainOffset);
+    trailer.HelpSize = static_cast<uint32_t>(size);
+    return trailer;
 }
 
 QFont PixelFont(const char* family, int pixels) {
@@ -123,6 +143,7 @@ void TfrmZRPlay::BuildLayout() {
 
     tmrExecute = new QTimer(this);
     tmrExecute->setInterval(kLessonProgramPollMs);
+    FLessonHost = FSetup.LessonPrograms ? FSetup.LessonPrograms : DefaultLessonHost();
     connect(tmrExecute, &QTimer::timeout, this,
             [this] { RunGuarded([this] { tmrExecuteTimer(); }); });
     FFlash->OnReadyStateChange = [this](int newState) {
@@ -138,8 +159,12 @@ void TfrmZRPlay::FormCreate() {
     FMediaPlayer->setStretchToFit(true);
     FMediaPlayer->setUiMode("none");
 
-    FToolbar = new TToolbarActions(this);
-    FWritingBoard = std::make_unique<TWritingBoard>();
+    FToolbar = std::make_unique<TfrmToolbar>();
+    FTrans = std::make_unique<TfrmTrans>(*this);
+    FDraw = std::make_unique<TfrmDraw>(*FTrans);
+    FToolbar->SetOverlay(FTrans.get());
+    FWritingBoard = std::make_unique<TfrmWriting>(this);
+    FWritingBoard->Player = this;
 
     FMainPackage = std::make_unique<TTarnPackageFile>();
     FMainPackage->SetSignature(kPackageSignature);
@@ -291,9 +316,28 @@ void TfrmZRPlay::ToggleWriting(QObject*) {
     writing.ImageIndex = open ? kWritingRaised : kWritingLowered;
 }
 
-void TfrmZRPlay::ShowAbout(QObject*) {}
+void TfrmZRPlay::ShowAbout(QObject*) {
+    TfrmAbout about(this);
+    about.exec();
+}
 
-void TfrmZRPlay::ShowHelp(QObject*) {}
+void TfrmZRPlay::ShowHelp(QObject*) {
+    const std::string helpFile = WorkFolder() + kHelpFileName;
+    if (!FileExists(helpFile)) {
+        if (FHelpSize == 0) {
+            ShowNoHelpBox(this);
+            return;
+        }
+        // No lesson may have been unpacked yet, so the work folder may not be there.
+        std::filesystem::create_directories(WorkFolder());
+        ExtractHelpFile(FSetup.ExecutablePath, HelpSegmentOf(FHelpOffset, FHelpSize), helpFile);
+    }
+    OpenHelpFile(helpFile);
+}
+
+TToolbarActions& TfrmZRPlay::Toolbar() {
+    return *FToolbar;
+}
 
 QWidget* TfrmZRPlay::FrontContainer() const {
     const QObjectList& stacked = FClient->children();
@@ -315,6 +359,10 @@ QWidget* TfrmZRPlay::FlashPanel() const {
     return FFlashPanel;
 }
 
+bool TfrmZRPlay::LessonPolling() const {
+    return tmrExecute->isActive();
+}
+
 void TfrmZRPlay::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (FShown)
@@ -326,6 +374,13 @@ void TfrmZRPlay::showEvent(QShowEvent* event) {
 void TfrmZRPlay::FormShow() {
     FFlash->setGeometry(ScreenRect());
     FMediaPlayer->setGeometry(ScreenRect());
+    FToolbar->show();
+    FToolbar->ShowToolbar();
+    FDraw->Show();
+    // The overlay is not mapped until a tool is chosen: beneath the full-screen player it would
+    // take no input anyway, and unmapped it cannot catch clicks meant for other windows while
+    // the player is minimised.
+    FWritingBoard->show();
 }
 
 void TfrmZRPlay::closeEvent(QCloseEvent* event) {
@@ -502,13 +557,38 @@ void TfrmZRPlay::FlashFSCommand(const QString& command, const QString& args) {
         FFlash->SetVariable("_root.movieq", QString::fromStdString(FFlvFile));
 }
 
-void TfrmZRPlay::StartLessonProgram(const std::string&) {}
+// Every program gets its six polls: a count left over from a lesson that was left early would
+// otherwise shorten the next program's wait, and wine's start-up time varies.
+void TfrmZRPlay::StartLessonProgram(const std::string& file) {
+    ExecuteAttempts = 0;
+    kel::StartLessonProgram(FProcessInfo, file, *FLessonHost);
+}
 
-void TfrmZRPlay::StopLessonProgram() {}
+void TfrmZRPlay::StopLessonProgram() {
+    TerminateLessonProgram(FProcessInfo);
+    FLessonWindow = 0;
+}
 
-// With no lesson program to take in yet, the polling has nothing to wait for.
 void TfrmZRPlay::tmrExecuteTimer() {
     tmrExecute->stop();
+    FFlashPanel->raise();
+    // Wine may still be making the user's prefix: the panel's caption shows meanwhile, and the
+    // polls count from the moment the program runs.
+    if (!LessonProgramStarted(FProcessInfo)) {
+        tmrExecute->start();
+        return;
+    }
+    FLessonWindow = FindLessonWindow(FProcessInfo);
+    if (FLessonWindow != 0) {
+        TDrawingLock lock(*this);
+        if (!TakeInLessonWindow(FProcessInfo, FLessonWindow, *FFlashPanel))
+            FLessonWindow = 0;
+        FLessonHost->ReturnFocus(*this);
+    }
+    if (++ExecuteAttempts >= kLessonProgramPolls)
+        ExecuteAttempts = 0;
+    else
+        tmrExecute->start();
 }
 
 }  // namespace kel

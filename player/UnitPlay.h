@@ -11,6 +11,7 @@
 
 #include "Catalogue.h"
 #include "LessonControls.h"
+#include "LessonProgram.h"
 
 class QKeyEvent;
 class QTimer;
@@ -21,7 +22,10 @@ class TImageView;
 class TPanel;
 class TTarnPackageFile;
 class TToolbarActions;
-class TWritingBoard;
+class TfrmDraw;
+class TfrmToolbar;
+class TfrmTrans;
+class TfrmWriting;
 
 // The folder inside the private temporary folder where lesson files are unpacked.
 inline constexpr char kWorkFolderName[] = "Korvat_ZR/";
@@ -30,6 +34,8 @@ struct TPlayerSetup {
     std::string ExecutablePath;  // the file that carries the bundle
     std::string TempDir;         // the private temporary folder, ending in "/"
     TLessonControlFactory Controls;
+    // How lesson programs run; none given: X11 when the player runs on it, else nothing runs.
+    std::shared_ptr<TLessonHost> LessonPrograms = nullptr;
 };
 
 class TfrmZRPlay : public QWidget {
@@ -50,8 +56,10 @@ class TfrmZRPlay : public QWidget {
     void PlayNext(QObject* sender);
     void ExitPlayer(QObject* sender);
     void ToggleWriting(QObject* sender);
-    // The help and About windows come later; for now these do nothing.
+    // The modal About box.
     void ShowAbout(QObject* sender);
+    // Opens the help file, unpacked from the bundle into the work folder the first time; says so
+    // when the bundle carries none.
     void ShowHelp(QObject* sender);
 
     // True when the trailer could not be read: the caller ends the application without showing
@@ -62,14 +70,22 @@ class TfrmZRPlay : public QWidget {
     std::string CatalogueFile() const;  // TempDir + "TeachMaterial.xml"
     const std::string& CurrentFile() const { return FCurrentFile; }
     const std::string& Style() const { return FStyle; }
-    TToolbarActions& Toolbar() { return *FToolbar; }
-    TWritingBoard& WritingBoard() { return *FWritingBoard; }
+    TToolbarActions& Toolbar();
+    TfrmToolbar& ToolbarWindow() { return *FToolbar; }
+    // The screen annotation's overlay and drawing surface.
+    TfrmTrans& Overlay() { return *FTrans; }
+    TfrmDraw& DrawingSurface() { return *FDraw; }
+    TfrmWriting& WritingBoard() { return *FWritingBoard; }
     // The content surface brought to the front last: WebBrowser, pnlVideo, pnlPicture or
     // pnlFlash.
     QWidget* FrontContainer() const;
     QWidget* PicturePanel() const;
     QWidget* VideoPanel() const;
     QWidget* FlashPanel() const;
+    // The lesson program's window taken in by the latest poll (0: none), and whether polls are
+    // still to come.
+    uint64_t LessonWindow() const { return FLessonWindow; }
+    bool LessonPolling() const;
     TFlashControl& Flash() const { return *FFlash; }
     TMediaPlayerControl& MediaPlayer() const { return *FMediaPlayer; }
     TBrowserControl& WebBrowser() const { return *FWebBrowser; }
@@ -101,7 +117,7 @@ class TfrmZRPlay : public QWidget {
     void PresentFlashVideo();
     void FlashReadyStateChange(int newState);
     void FlashFSCommand(const QString& command, const QString& args);
-    // Lesson programs are hosted later; these hooks keep the presentation's steps in place.
+    // Starts the lesson program with its own count of six polls.
     void StartLessonProgram(const std::string& file);
     void StopLessonProgram();
     void tmrExecuteTimer();
@@ -117,8 +133,17 @@ class TfrmZRPlay : public QWidget {
     TPanel* FFlashPanel = nullptr;
     TFlashControl* FFlash = nullptr;
     QTimer* tmrExecute = nullptr;
-    TToolbarActions* FToolbar = nullptr;
-    std::unique_ptr<TWritingBoard> FWritingBoard;
+    // Before FProcessInfo, whose program uses it up to its end.
+    std::shared_ptr<TLessonHost> FLessonHost;
+    uint64_t FLessonWindow = 0;
+    TProcessInfo FProcessInfo;
+    int ExecuteAttempts = 0;
+    // Declared first of the tool windows, so that it is freed last.
+    std::unique_ptr<TfrmToolbar> FToolbar;
+    std::unique_ptr<TfrmTrans> FTrans;
+    std::unique_ptr<TfrmDraw> FDraw;
+    // Freed right after the package readers, before the annotation windows and the toolbar.
+    std::unique_ptr<TfrmWriting> FWritingBoard;
 
     TCatalogue XMLDoc;
     TCatalogueNode FCurrentNode;

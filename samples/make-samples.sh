@@ -17,7 +17,11 @@
 #              a Word 97 document by LibreOffice from a text of ours: coloured heading and page
 #   page.html, site/, guide.chm
 #              an HTML page, a small web site as a folder lesson, a stand-in help file
-# make_swf comes from the build: $MAKE_SWF, else ${BUILD_DIR:-<repo>/build}/samples/make_swf.
+#   13-program.exe, 14-windows.exe
+#              lesson programs from the build: a native one (Xlib, teal) and, when wine is
+#              installed, a Windows one (Win32, purple), each with caption buttons the player hides
+# make_swf comes from the build: $MAKE_SWF, else ${BUILD_DIR:-<repo>/build}/samples/make_swf; the
+# lesson programs from the same samples/ folder.
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -27,6 +31,8 @@ fi
 out=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
 make_swf=${MAKE_SWF:-${BUILD_DIR:-$root/build}/samples/make_swf}
+native_program=$(dirname "$make_swf")/x11_lesson
+windows_program=$(dirname "$make_swf")/windows_lesson.exe
 font=/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc
 
 fail() {
@@ -39,6 +45,7 @@ done
 [ -f "$font" ] || fail "$font is missing: run scripts/install-deps.sh"
 [ -x "$make_swf" ] || fail "$make_swf is missing: build the project first (scripts/build.sh)" \
     "or name it in MAKE_SWF"
+[ -x "$native_program" ] || fail "$native_program is missing: build the project first (scripts/build.sh)"
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/make-samples.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
@@ -232,7 +239,16 @@ cat >"$out/demo.json" <<'JSON'
      "attributes": {"Writing": "青色的画面。"}},
     {"file": "12-document.doc", "name": "第十二课 文档",
      "attributes": {"Writing": "文档课件：红色的标题，黄色的纸。"}},
+    {"file": "13-program.exe", "name": "第十三课 课件程序"},
+    {"file": "14-windows.exe", "name": "第十四课 Windows 课件程序"},
     {"item": 0, "package": "main"}
   ]
 }
 JSON
+
+cp "$native_program" "$out/13-program.exe"
+if command -v wine >/dev/null && [ -f "$windows_program" ]; then
+    cp "$windows_program" "$out/14-windows.exe"
+else
+    sed -i '/14-windows.exe/d' "$out/demo.json"
+fi

@@ -26,10 +26,30 @@ packages=(
     # Windows program images for the Windows bundles of the tests; the icon's PNG sizes;
     # checks of the installed package (desktop entry, manual pages, completion)
     mingw-w64 librsvg2-bin desktop-file-utils man-db bash-completion
+    # lesson programs: their windows found through the X-Resource extension; Windows ones run
+    # under wine (the 32-bit wine32 is an i386 package), our helper built with mingw-w64
+    libxcb-res0-dev wine wine32
+    # screen annotation: its windows' shapes and pictures (xcb); a compositing manager for the
+    # end-to-end case that draws under one
+    libxcb-shape0-dev libxcb-image0-dev xcompmgr
+    # Help: the help file goes to the desktop's opener (xdg-open, which tells its type with
+    # file), with a viewer for compiled HTML help registered for it
+    xdg-utils file xchm
 )
 
 # The Flash emulator comes from the npm registry, pinned by resources/flash/package-lock.json.
 command -v npm >/dev/null 2>&1 || packages+=(npm)
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+
+# wine32 can only be found once dpkg and apt know the i386 architecture.
+if ! dpkg-query -W -f='${Status}' wine32 2>/dev/null | grep -q "install ok installed" &&
+    ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+    $SUDO apt-get update -qq
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -37,9 +57,6 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
     echo "installing: ${missing[*]}"
-    SUDO=""
-    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-    export DEBIAN_FRONTEND=noninteractive
     $SUDO apt-get update -qq
     $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

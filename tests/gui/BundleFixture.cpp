@@ -53,7 +53,7 @@ void WriteAt(int fd, uint64_t at, const void* data, size_t size) {
 
 std::string BuildBundle(const std::string& folder, const std::vector<LessonFile>& lessons,
                         const std::vector<TEntryRef>& entries,
-                        const std::vector<LessonFile>& second) {
+                        const std::vector<LessonFile>& second, const std::string& helpFile) {
     BundleSpec spec;
     spec.PlayerExe = folder + "/player";
     std::ofstream(spec.PlayerExe, std::ios::binary) << std::string(4096, 'P');
@@ -63,6 +63,7 @@ std::string BuildBundle(const std::string& folder, const std::vector<LessonFile>
     if (spec.Entries.empty())
         for (size_t i = 0; i < lessons.size(); ++i)
             spec.Entries.push_back({static_cast<int32_t>(i), true});
+    spec.HelpFile = helpFile;
     const std::string bundle = folder + "/bundle.bin";
     WriteBundle(spec, bundle);
     return bundle;

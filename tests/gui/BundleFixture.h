@@ -18,10 +18,12 @@ struct LessonFile {
 
 // Writes `folder`/player (a stand-in executable) and `folder`/bundle.bin: the stand-in with
 // the lessons appended as the main package (and `second` as the second package when given).
-// The catalogue lists `entries`, or every main lesson once in order. Returns the bundle's path.
+// The catalogue lists `entries`, or every main lesson once in order. A `helpFile` (a path) becomes
+// the help segment. Returns the bundle's path.
 std::string BuildBundle(const std::string& folder, const std::vector<LessonFile>& lessons,
                         const std::vector<TEntryRef>& entries = {},
-                        const std::vector<LessonFile>& second = {});
+                        const std::vector<LessonFile>& second = {},
+                        const std::string& helpFile = {});
 
 // Appends `catalogue` to the bundle and points a new trailer at it; everything else stays.
 void ReplaceCatalogue(const std::string& bundle, const std::string& catalogue);

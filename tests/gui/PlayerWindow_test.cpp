@@ -23,7 +23,7 @@
 #include "TestUtil.h"
 #include "ToolbarActions.h"
 #include "UnitPlay.h"
-#include "WritingBoard.h"
+#include "UnitWriting.h"
 
 namespace kel::test {
 namespace {
