@@ -34,7 +34,8 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
         done
         sleep 3
         shot=$(printf "%s/lesson-%02d.png" "$outdir" "$lesson")
-        xwd -root -silent | convert xwd:- png:"$shot"
+        # import reads the tool windows right, where xwd shows them black.
+        import -window root png:"$shot"
         echo "$shot"
         before=$(centre)
         window=$(xdotool search --onlyvisible --pid $pid --name "Lumivo" | head -n 1)
