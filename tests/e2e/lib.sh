@@ -199,7 +199,9 @@ e2e_main() {
         exit 2
     }
     export CASE=$1 PLAYER=$2 KELPACK=$3 SET_CATALOGUE=$4 ROOT_PIXEL=$5 MAKE_SWF=$6
-    export WORK=$7/$1
+    # Absolute: xvfb-run keeps its files in TMPDIR, which is made from it.
+    WORK=$(realpath -m "$7/$1")
+    export WORK
     declare -F "case_$CASE" >/dev/null || { echo "no such case: $CASE" >&2; exit 2; }
     prepare
     export TMPDIR=$WORK/tmp
