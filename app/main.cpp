@@ -15,6 +15,7 @@
 #include "Fonts.h"
 #include "GeneralErrorReport.h"
 #include "InputFile.h"
+#include "QtTranslations.h"
 #include "Session.h"
 #include "Trailer.h"
 #include "UnitPlay.h"
@@ -150,6 +151,7 @@ int main(int argc, char** argv) {
     // The command line is read above; Qt gets none of it, so no file name reads as its option.
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
+    const auto qtTranslations = kel::InstallQtTranslations();
     if (!refusal.empty()) {
         kel::ReportError(refusal);
         return 1;

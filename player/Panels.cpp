@@ -1,5 +1,6 @@
 #include "Panels.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace kel {
@@ -23,6 +24,28 @@ void TPanel::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(rect(), Qt::AlignCenter, FCaption);
+}
+
+// A press that a child control leaves unhandled comes on to the panel; it is not the panel's.
+bool TPanel::OnBarePanel(const QMouseEvent& event) const {
+    const QPoint point = event.position().toPoint();
+    return rect().contains(point) && !childAt(point);
+}
+
+void TPanel::mousePressEvent(QMouseEvent* event) {
+    FPressed = OnClick && event->button() == Qt::LeftButton && OnBarePanel(*event);
+    if (!FPressed)
+        QWidget::mousePressEvent(event);
+}
+
+void TPanel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !FPressed) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    FPressed = false;
+    if (OnBarePanel(*event) && OnClick)
+        OnClick();
 }
 
 TImageView::TImageView(QWidget* parent) : QWidget(parent) {}

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 
 namespace kel {
 
@@ -13,11 +14,20 @@ class TPanel : public QWidget {
     void SetCaption(const QString& caption);
     const QString& Caption() const { return FCaption; }
 
+    // A click of the left button on the bare panel: pressed and released inside it, neither
+    // time on one of its child controls.
+    std::function<void()> OnClick;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    bool OnBarePanel(const QMouseEvent& event) const;
+
     QString FCaption;
+    bool FPressed = false;
 };
 
 // Shows its picture scaled to fit, proportions kept, centred. The picture stays loaded while

@@ -17,9 +17,9 @@
 #include "ContentType.h"
 #include "Error.h"
 #include "GeneralErrorReport.h"
-#include "LessonProgram.h"
 #include "HelpSegment.h"
 #include "HelpViewer.h"
+#include "LessonProgram.h"
 #include "Panels.h"
 #include "TarnZLib.h"
 #include "ToolbarActions.h"
@@ -140,6 +140,7 @@ void TfrmZRPlay::BuildLayout() {
     stack->addWidget(FFlashPanel);
     FFlash = FSetup.Controls.Flash(FFlashPanel);
     FFlashPanel->raise();
+    FFlashPanel->OnClick = [this] { RunGuarded([this] { pnlFlashClick(); }); };
 
     tmrExecute = new QTimer(this);
     tmrExecute->setInterval(kLessonProgramPollMs);
@@ -333,6 +334,12 @@ void TfrmZRPlay::ShowHelp(QObject*) {
         ExtractHelpFile(FSetup.ExecutablePath, HelpSegmentOf(FHelpOffset, FHelpSize), helpFile);
     }
     OpenHelpFile(helpFile);
+}
+
+// Raised, not brought out: a toolbar withdrawn to its strip stays there, since the mouse is over
+// the panel and the toolbar would withdraw again at its next check.
+void TfrmZRPlay::pnlFlashClick() {
+    FToolbar->raise();
 }
 
 TToolbarActions& TfrmZRPlay::Toolbar() {

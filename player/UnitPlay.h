@@ -102,6 +102,8 @@ class TfrmZRPlay : public QWidget {
     void FormShow();
     void FormClose();
     bool ReadTrailer();
+    // A click on the bare Flash panel: the toolbar comes to the front, above every window.
+    void pnlFlashClick();
     // The keyboard hook: runs toolbar actions for the player's keys and never consumes a key.
     void AppMessage(const QKeyEvent& key);
 

@@ -19,8 +19,8 @@ packages=(
     libreoffice-writer-nogui
     # the FLV player movie is built from its source when Haxe is there; sample video
     haxe ffmpeg
-    # fonts for the Chinese captions and messages
-    fonts-wqy-zenhei
+    # fonts for the Chinese captions and messages; Qt's own texts (message box buttons) in Chinese
+    fonts-wqy-zenhei qt6-translations-l10n
     # end-to-end harness: virtual display, window manager, input, screenshots
     xvfb xauth openbox xdotool x11-apps x11-utils imagemagick libx11-dev libxtst-dev
     # Windows program images for the Windows bundles of the tests; the icon's PNG sizes;

@@ -77,6 +77,14 @@ engine_processes() { pgrep -c -P "$PLAYER_PID" QtWebEngine || true; }
 is_not_colour() { [ "$(colour_at "$1" "$2")" != "$3" ]; }
 expect_centre() { wait_until "the centre of the screen to show $1" 10 is_colour 512 384 "$1"; }
 
+# The bare Flash panel in front: white, with its caption in black across the middle.
+caption_shown() {
+    is_colour 20 20 FFFFFF && is_colour 1000 740 FFFFFF || return 1
+    local text
+    text=$(count_colour 300 350 424 70 000000)
+    [ "$text" -ge 200 ] && [ "$text" -le 10000 ]
+}
+
 # ---- preparation, outside the virtual display ----
 
 make_picture() { convert -size 64x48 "xc:#$2" "BMP3:$WORK/lessons/$1"; }

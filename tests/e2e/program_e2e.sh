@@ -7,21 +7,13 @@
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-readonly TEAL=208080 PURPLE=603090 WHITE=FFFFFF
+readonly TEAL=208080 PURPLE=603090
 readonly SKIP=77
 
 # The processes named NAME that have not ended. A Windows program is not our child (wine starts
 # it through a double fork), so once ended it waits as a zombie for init to release it.
 live_processes() { ps -eo stat=,pid=,pgid=,comm= | awk -v name="$1" '$1 !~ /^Z/ && $4 == name'; }
 no_live_process() { [ -z "$(live_processes "$1")" ]; }
-
-# The Flash panel in front: white, with its caption in black across the middle.
-caption_shown() {
-    is_colour 20 20 $WHITE && is_colour 1000 740 $WHITE || return 1
-    local text
-    text=$(count_colour 300 350 424 70 000000)
-    [ "$text" -ge 200 ] && [ "$text" -le 10000 ]
-}
 
 shot() {
     xwd -root -silent | convert xwd:- png:"$WORK/$1.png"

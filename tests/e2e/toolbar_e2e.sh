@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end cases of the floating toolbar over picture lessons (see lib.sh for how they run).
-# Cases: toolbar_at_edge toolbar_steps toolbar_withdraws toolbar_mark_mouse
+# Cases: toolbar_at_edge toolbar_steps toolbar_withdraws toolbar_mark_mouse toolbar_to_front
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -136,6 +136,36 @@ case_toolbar_mark_mouse() {
     wait_until "the line shown again" 10 is_colour 150 300 $RED
     is_colour 6 6 $GREEN || fail "the dot is wider than the pen"
     log "WM_MARKMOUSE 513, 514 left a dot at 0,0 and showed the marks put away"
+    close_player || fail "the player ended with status $?"
+}
+
+# Another program's unmanaged window covers the toolbar, as a pop-up would, and stays above it.
+# A click on a picture lesson leaves it there; a click on the bare Flash panel (a lesson that is
+# not a program shows only the panel's caption) brings the toolbar in front of it.
+case_toolbar_to_front() {
+    printf 'echo not a program\n' >"$WORK/lessons/lesson.exe"
+    build_bundle "$WORK/bundle" red.bmp lesson.exe
+    start_on_pictures
+    activate "$MAIN_TITLE"
+    xlogo -geometry 200x560+900+100 -bg "#$BLUE" -fg "#$BLUE" -xrm '*overrideRedirect: true' &
+    local cover=$!
+    wait_until "the window over the toolbar" 10 is_colour $LEFT 384 $BLUE
+    is_colour $BUTTON_X $NEXT_Y $BLUE || fail "the toolbar's buttons show over the window"
+
+    xdotool mousemove 300 300 click 1
+    ! wait_for "the toolbar to come to the front" 2 toolbar_out $BLUE ||
+        fail "a click on a picture brought the toolbar to the front"
+    xdotool key Next
+    wait_until "the Flash panel's caption" 10 caption_shown
+    is_colour $LEFT 384 $BLUE || fail "the toolbar came to the front with the next lesson"
+    screenshot covered
+
+    xdotool mousemove 300 300 click 1
+    wait_until "the toolbar in front of the window" 5 toolbar_out $BLUE
+    screenshot in_front
+    log "a click on the bare Flash panel brought the toolbar in front of the other window"
+    kill "$cover"
+    expect_no_report
     close_player || fail "the player ended with status $?"
 }
 

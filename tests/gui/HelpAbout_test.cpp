@@ -18,6 +18,7 @@
 #include "GeneralErrorReport.h"
 #include "HelpSegment.h"
 #include "HelpViewer.h"
+#include "QtTranslations.h"
 #include "TestControls.h"
 #include "TestUtil.h"
 #include "Trailer.h"
@@ -116,6 +117,37 @@ TEST_F(HelpAndAbout, BundleWithoutHelpSaysSoInAnInformationBox) {
     window->ShowHelp(nullptr);
     EXPECT_EQ(Opened, std::vector<std::string>{HelpPath(*window)});
     EXPECT_TRUE(Reports.empty());
+}
+
+// Qt's own texts, the box's button among them, read in Chinese like the player's where Qt's
+// translations are installed, and stay English where they are not.
+TEST_F(HelpAndAbout, NoHelpBoxButtonFollowsQtTranslations) {
+    auto window = Open();
+    const QString absent = QString::fromStdString(Folder / "no-translations");
+    const struct {
+        const char* Where;
+        std::function<std::unique_ptr<QTranslator>()> Install;
+        bool Installed;
+        const char* Button;
+    } cases[] = {
+        {"Qt's translations folder", [] { return InstallQtTranslations(); }, true, "确定"},
+        {"a folder without them", [&] { return InstallQtTranslations(absent); }, false, "OK"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Where);
+        const std::unique_ptr<QTranslator> translations = c.Install();
+        ASSERT_EQ(translations != nullptr, c.Installed)
+            << "Qt's Chinese translations (qt6-translations-l10n) are not installed";
+        Modals.Expect([&] { window->ShowHelp(nullptr); },
+                      [&](QWidget& modal) {
+                          auto* box = qobject_cast<QMessageBox*>(&modal);
+                          ASSERT_NE(box, nullptr);
+                          ASSERT_NE(box->button(QMessageBox::Ok), nullptr);
+                          EXPECT_EQ(box->button(QMessageBox::Ok)->text(),
+                                    QString::fromUtf8(c.Button));
+                          QTest::keyClick(box, Qt::Key_Return);
+                      });
+    }
 }
 
 TEST_F(HelpAndAbout, HelpIsUnpackedOnceAndOpenedAtEveryRequest) {

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 
@@ -23,6 +24,7 @@
 #include "TestUtil.h"
 #include "ToolbarActions.h"
 #include "UnitPlay.h"
+#include "UnitToolbar.h"
 #include "UnitWriting.h"
 
 namespace kel::test {
@@ -532,6 +534,55 @@ TEST_F(PlayerWindow, APageStaysLoadedBehindAPicture) {
     EXPECT_EQ(browser.Location(), page);
     EXPECT_TRUE(browser.Visible());
     EXPECT_TRUE(browser.isVisibleTo(window.get()));
+}
+
+// Counts the requests to bring a window to the front.
+class RaiseCounter : public QObject {
+  public:
+    explicit RaiseCounter(QWidget& window) { window.installEventFilter(this); }
+    int Raises = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::ZOrderChange)
+            ++Raises;
+        return false;
+    }
+};
+
+// Only a plain left click that lands on the bare Flash panel itself, not on a movie over it nor
+// on another surface in front, brings the toolbar to the front.
+TEST_F(PlayerWindow, ClickOnTheBareFlashPanelBringsTheToolbarToTheFront) {
+    auto window = Open({Plain("notes"), Plain("movie.swf"), Picture("red.bmp", Qt::red)});
+    RaiseCounter toolbar(window->ToolbarWindow());
+    QWindow* screen = window->windowHandle();
+    const QPoint centre = window->rect().center();
+    const struct {
+        const char* Lesson;
+        QWidget* Front;
+        bool Movie;
+        bool Raises;
+    } lessons[] = {
+        {"no movie", window->FlashPanel(), false, true},
+        {"a movie", window->FlashPanel(), true, false},
+        {"a picture", window->PicturePanel(), false, false},
+    };
+    for (const auto& lesson : lessons) {
+        SCOPED_TRACE(lesson.Lesson);
+        ASSERT_EQ(window->FrontContainer(), lesson.Front);
+        ASSERT_EQ(window->Flash().isVisibleTo(window->FlashPanel()), lesson.Movie);
+        toolbar.Raises = 0;
+        QTest::mouseClick(screen, Qt::RightButton, {}, centre);
+        QTest::mouseClick(screen, Qt::MiddleButton, {}, centre);
+        // Released away from the panel, the press is no click.
+        QTest::mousePress(screen, Qt::LeftButton, {}, centre);
+        QTest::mouseRelease(screen, Qt::LeftButton, {}, QPoint(-20, -20));
+        EXPECT_EQ(toolbar.Raises, 0);
+        QTest::mouseClick(screen, Qt::LeftButton, {}, centre);
+        EXPECT_EQ(toolbar.Raises, lesson.Raises ? 1 : 0);
+        Press(*window, Qt::Key_Space);
+    }
+    EXPECT_TRUE(Reports.empty());
 }
 
 TEST(ChineseFonts, WindowsFontNamesStandForAnInstalledChineseFont) {
