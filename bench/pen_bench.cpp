@@ -15,6 +15,7 @@
 #include <xcb/xcb.h>
 
 #include <QApplication>
+#include <QWidget>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -52,9 +53,9 @@ class MeteredSurface final : public platform::SurfaceWindow {
     bool IsShown() const override { return FInner->IsShown(); }
     void SetCursor(const QCursor& cursor) override { FInner->SetCursor(cursor); }
     void SetShape(std::span<const QRect> rects) override { FInner->SetShape(rects); }
-    void AddShape(std::span<const QRect> rects) override {
+    void AddShape(const QRect& area, std::span<const QRect> rects) override {
         ShapeRects += double(rects.size());
-        FInner->AddShape(rects);
+        FInner->AddShape(area, rects);
     }
     void ReplaceShape(const QRect& area, std::span<const QRect> rects) override {
         ShapeRects += double(rects.size());
@@ -106,7 +107,14 @@ struct Measure {
 // movements up to the display server's completion (medians over the rounds); the releases are
 // timed apart. With `paintWhole` the whole surface is painted after each movement as well.
 Measure Draw(QSize screen, const std::vector<std::vector<QPoint>>& strokes, bool paintWhole) {
-    TfrmTrans overlay(QRect(QPoint(0, 0), screen), std::make_unique<platform::NullMarkWindow>());
+    // As in the player: the player window beneath, the overlay shown directly above it (a tool
+    // is chosen), the drawing surface above both.
+    QWidget player(nullptr, Qt::FramelessWindowHint);
+    player.setGeometry(QRect(QPoint(0, 0), screen));
+    player.show();
+    const QRect area(QPoint(0, 0), screen);
+    TfrmTrans overlay(area, platform::CreateOverlayWindow(player, area));
+    overlay.ShowOverlay();
     auto metered = std::make_unique<MeteredSurface>(overlay.Screen());
     MeteredSurface& surface = *metered;
     TfrmDraw draw(overlay, std::move(metered));

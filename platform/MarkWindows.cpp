@@ -30,7 +30,7 @@ void NullSurfaceWindow::SetShape(std::span<const QRect> rects) {
     Unite(FShape, rects);
 }
 
-void NullSurfaceWindow::AddShape(std::span<const QRect> rects) {
+void NullSurfaceWindow::AddShape(const QRect&, std::span<const QRect> rects) {
     Unite(FShape, rects);
 }
 

@@ -10,7 +10,9 @@
 //   they are seen, with or without a compositor, and only they take the mouse (X takes the
 //   input region as the bounding shape within the input shape, which stays whole). It is
 //   painted straight from the marks bitmap, a changed rectangle at a time, with no round trip
-//   to the display server.
+//   to the display server. On X11 it is a grid of windows, each shaped to its own part of the
+//   marks, so that a change costs the display server what its part holds rather than all the
+//   marks on the screen.
 //
 // Elsewhere than on X11 (the offscreen platform of the window tests) null variants keep what
 // was asked of them.
@@ -49,8 +51,8 @@ class SurfaceWindow : public MarkWindow {
   public:
     // The shape becomes exactly these rectangles (none: nothing of the window is seen).
     virtual void SetShape(std::span<const QRect> rects) = 0;
-    // The rectangles join the shape.
-    virtual void AddShape(std::span<const QRect> rects) = 0;
+    // The rectangles, which lie inside `area`, join the shape.
+    virtual void AddShape(const QRect& area, std::span<const QRect> rects) = 0;
     // Within `area` the shape becomes these rectangles, which lie inside it.
     virtual void ReplaceShape(const QRect& area, std::span<const QRect> rects) = 0;
     // Copies `area` of `image` (32-bit RGB, the window's size) onto the window.
@@ -86,7 +88,7 @@ using NullMarkWindow = NullWindow<MarkWindow>;
 class NullSurfaceWindow final : public NullWindow<SurfaceWindow> {
   public:
     void SetShape(std::span<const QRect> rects) override;
-    void AddShape(std::span<const QRect> rects) override;
+    void AddShape(const QRect& area, std::span<const QRect> rects) override;
     void ReplaceShape(const QRect& area, std::span<const QRect> rects) override;
     void Paint(const QImage& image, const QRect& area) override;
 

@@ -144,37 +144,54 @@ std::vector<xcb_window_t>& OnTopWindows() {
     return windows;
 }
 
-// What both windows share: an override-redirect window over the screen, its cursor, and the
-// mouse input that reaches it through Qt's native event filter.
+// An override-redirect window over a part of the screen; `origin` is its place on the screen,
+// relative to the screen's origin.
+struct Pane {
+    xcb_window_t Id;
+    QPoint Origin;
+    QSize Size;
+};
+
+// What both windows share: one or more override-redirect panes that together cover the screen,
+// their cursor, and the mouse input that reaches them through Qt's native event filter, given in
+// the screen's coordinates.
 template <typename Interface>
 class XcbWindow : public Interface, public QAbstractNativeEventFilter {
   public:
     // A seen (input-output) window has no background: exposed parts keep what was there until
     // they are painted, so nothing flickers.
-    XcbWindow(xcb_connection_t* connection, const QRect& screen, bool seen, const char* name)
-        : FConnection(connection),
-          FRoot(RootWindow(connection)),
-          FWindow(xcb_generate_id(connection)) {
+    XcbWindow(xcb_connection_t* connection, const QRect& screen, int paneSize, bool seen,
+              const char* name)
+        : FConnection(connection), FRoot(RootWindow(connection)) {
         const uint32_t events = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
                                 XCB_EVENT_MASK_POINTER_MOTION |
                                 (seen ? XCB_EVENT_MASK_EXPOSURE : 0);
         const uint32_t seenValues[] = {XCB_BACK_PIXMAP_NONE, 1, events};
         const uint32_t unseenValues[] = {1, events};
-        xcb_create_window(
-            connection, 0, FWindow, FRoot, int16_t(screen.x()), int16_t(screen.y()),
-            uint16_t(screen.width()), uint16_t(screen.height()), 0,
-            seen ? XCB_WINDOW_CLASS_INPUT_OUTPUT : XCB_WINDOW_CLASS_INPUT_ONLY,
-            XCB_COPY_FROM_PARENT,
-            (seen ? XCB_CW_BACK_PIXMAP : 0) | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK,
-            seen ? seenValues : unseenValues);
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, FWindow, XCB_ATOM_WM_NAME,
-                            XCB_ATOM_STRING, 8, uint32_t(std::strlen(name)), name);
+        for (int top = 0; top < screen.height(); top += paneSize)
+            for (int left = 0; left < screen.width(); left += paneSize) {
+                const Pane pane{xcb_generate_id(connection), QPoint(left, top),
+                                QSize(std::min(paneSize, screen.width() - left),
+                                      std::min(paneSize, screen.height() - top))};
+                xcb_create_window(
+                    connection, 0, pane.Id, FRoot, int16_t(screen.x() + left),
+                    int16_t(screen.y() + top), uint16_t(pane.Size.width()),
+                    uint16_t(pane.Size.height()), 0,
+                    seen ? XCB_WINDOW_CLASS_INPUT_OUTPUT : XCB_WINDOW_CLASS_INPUT_ONLY,
+                    XCB_COPY_FROM_PARENT,
+                    (seen ? XCB_CW_BACK_PIXMAP : 0) | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK,
+                    seen ? seenValues : unseenValues);
+                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, pane.Id, XCB_ATOM_WM_NAME,
+                                    XCB_ATOM_STRING, 8, uint32_t(std::strlen(name)), name);
+                FPanes.push_back(pane);
+            }
         qApp->installNativeEventFilter(this);
     }
 
     ~XcbWindow() override {
         qApp->removeNativeEventFilter(this);
-        xcb_destroy_window(FConnection, FWindow);
+        for (const Pane& pane : FPanes)
+            xcb_destroy_window(FConnection, pane.Id);
         if (FCursor != XCB_NONE)
             xcb_free_cursor(FConnection, FCursor);
         xcb_flush(FConnection);
@@ -184,13 +201,15 @@ class XcbWindow : public Interface, public QAbstractNativeEventFilter {
     XcbWindow& operator=(const XcbWindow&) = delete;
 
     void Show() override {
-        xcb_map_window(FConnection, FWindow);
+        for (const Pane& pane : FPanes)
+            xcb_map_window(FConnection, pane.Id);
         FShown = true;
         xcb_flush(FConnection);
     }
 
     void Hide() override {
-        xcb_unmap_window(FConnection, FWindow);
+        for (const Pane& pane : FPanes)
+            xcb_unmap_window(FConnection, pane.Id);
         FShown = false;
         xcb_flush(FConnection);
     }
@@ -199,7 +218,8 @@ class XcbWindow : public Interface, public QAbstractNativeEventFilter {
 
     void SetCursor(const QCursor& cursor) override {
         const xcb_cursor_t created = CreateCursor(FConnection, FRoot, cursor);
-        xcb_change_window_attributes(FConnection, FWindow, XCB_CW_CURSOR, &created);
+        for (const Pane& pane : FPanes)
+            xcb_change_window_attributes(FConnection, pane.Id, XCB_CW_CURSOR, &created);
         if (FCursor != XCB_NONE)
             xcb_free_cursor(FConnection, FCursor);
         FCursor = created;
@@ -213,19 +233,21 @@ class XcbWindow : public Interface, public QAbstractNativeEventFilter {
         const uint8_t type = event->response_type & 0x7F;
         if (type == XCB_BUTTON_PRESS || type == XCB_BUTTON_RELEASE) {
             const auto* button = reinterpret_cast<const xcb_button_press_event_t*>(event);
-            if (button->event != FWindow)
+            const Pane* pane = PaneOf(button->event);
+            if (!pane)
                 return false;
             // Buttons 4 to 7 are wheel steps, not presses.
             if (button->detail < 4 || button->detail > 7)
                 Deliver(type == XCB_BUTTON_PRESS ? MouseAction::Press : MouseAction::Release,
-                        button->event_x, button->event_y);
+                        pane->Origin + QPoint(button->event_x, button->event_y));
             return true;
         }
         if (type == XCB_MOTION_NOTIFY) {
             const auto* motion = reinterpret_cast<const xcb_motion_notify_event_t*>(event);
-            if (motion->event != FWindow)
+            const Pane* pane = PaneOf(motion->event);
+            if (!pane)
                 return false;
-            Deliver(MouseAction::Move, motion->event_x, motion->event_y);
+            Deliver(MouseAction::Move, pane->Origin + QPoint(motion->event_x, motion->event_y));
             return true;
         }
         return HandleEvent(type, event);
@@ -235,14 +257,20 @@ class XcbWindow : public Interface, public QAbstractNativeEventFilter {
     // Events other than the mouse on this window; true when taken.
     virtual bool HandleEvent(uint8_t type, const xcb_generic_event_t* event) = 0;
 
+    const Pane* PaneOf(xcb_window_t window) const {
+        const auto found = std::find_if(FPanes.begin(), FPanes.end(),
+                                        [&](const Pane& pane) { return pane.Id == window; });
+        return found == FPanes.end() ? nullptr : &*found;
+    }
+
     xcb_connection_t* const FConnection;
     const xcb_window_t FRoot;
-    const xcb_window_t FWindow;
+    std::vector<Pane> FPanes;
 
   private:
-    void Deliver(MouseAction action, int x, int y) {
+    void Deliver(MouseAction action, QPoint point) {
         if (this->OnMouse)
-            this->OnMouse(action, QPoint(x, y));
+            this->OnMouse(action, point);
     }
 
     xcb_cursor_t FCursor = XCB_NONE;
@@ -252,7 +280,10 @@ class XcbWindow : public Interface, public QAbstractNativeEventFilter {
 class XcbOverlayWindow final : public XcbWindow<MarkWindow> {
   public:
     XcbOverlayWindow(xcb_connection_t* connection, QWidget& player, const QRect& screen)
-        : XcbWindow(connection, screen, false, "kelPlayer annotation overlay"), FPlayer(player) {
+        : XcbWindow(connection, screen, std::max(screen.width(), screen.height()), false,
+                    "kelPlayer annotation overlay"),
+          FWindow(FPanes.front().Id),
+          FPlayer(player) {
         // Mapping and restacking of top-level windows, on top of what Qt already asked of
         // the root (an event mask is per client, so it is extended, not replaced).
         auto root = Take(xcb_get_window_attributes_reply(
@@ -331,45 +362,151 @@ class XcbOverlayWindow final : public XcbWindow<MarkWindow> {
         xcb_flush(FConnection);
     }
 
+    const xcb_window_t FWindow;
     QWidget& FPlayer;
     uint32_t FRootMask = 0;
     xcb_window_t FPlayerTop = XCB_NONE;
 };
 
+// The marks are shown by a grid of panes, each shaped to its own marked pixels. The display
+// server's work for a change of a window's shape grows with the rectangles of the whole shape
+// (it checks each of them against the clipping of the window); a change to one pane costs what
+// that pane holds, however much is marked elsewhere on the screen.
+constexpr int kSurfacePaneSize = 256;
+
 class XcbSurfaceWindow final : public XcbWindow<SurfaceWindow> {
   public:
     XcbSurfaceWindow(xcb_connection_t* connection, const QRect& screen)
-        : XcbWindow(connection, screen, true, "kelPlayer annotation surface"),
+        : XcbWindow(connection, screen, kSurfacePaneSize, true, "kelPlayer annotation surface"),
           FGc(xcb_generate_id(connection)),
-          FMaxRequestBytes(size_t{4} * xcb_get_maximum_request_length(connection)) {
+          FMaxRequestBytes(size_t{4} * xcb_get_maximum_request_length(connection)),
+          FScreen(QPoint(0, 0), screen.size()),
+          FColumns((screen.width() + kSurfacePaneSize - 1) / kSurfacePaneSize),
+          FShaped(FPanes.size(), true) {
         CheckPixelFormat();
-        xcb_create_gc(connection, FGc, FWindow, 0, nullptr);
+        xcb_create_gc(connection, FGc, FPanes.front().Id, 0, nullptr);
         // Nothing is marked yet: the window is neither seen nor takes the mouse from its first
         // mapping on.
         SetShape({});
-        OnTopWindows().push_back(FWindow);
+        for (const Pane& pane : FPanes)
+            OnTopWindows().push_back(pane.Id);
     }
 
     ~XcbSurfaceWindow() override {
-        std::erase(OnTopWindows(), FWindow);
+        for (const Pane& pane : FPanes)
+            std::erase(OnTopWindows(), pane.Id);
         xcb_free_gc(FConnection, FGc);
     }
 
-    void SetShape(std::span<const QRect> rects) override { Combine(XCB_SHAPE_SO_SET, rects); }
+    void SetShape(std::span<const QRect> rects) override {
+        for (const auto& [i, part] : Split(FScreen, rects))
+            // A pane with nothing before and nothing now is left alone.
+            if (FShaped[i] || !part.empty()) {
+                Combine(FPanes[i], XCB_SHAPE_SO_SET, part);
+                FShaped[i] = !part.empty();
+            }
+        xcb_flush(FConnection);
+    }
 
-    void AddShape(std::span<const QRect> rects) override {
-        if (!rects.empty())
-            Combine(XCB_SHAPE_SO_UNION, rects);
+    void AddShape(const QRect& area, std::span<const QRect> rects) override {
+        for (const auto& [i, part] : Split(area, rects))
+            if (!part.empty()) {
+                Combine(FPanes[i], XCB_SHAPE_SO_UNION, part);
+                FShaped[i] = true;
+            }
+        xcb_flush(FConnection);
     }
 
     void ReplaceShape(const QRect& area, std::span<const QRect> rects) override {
-        const QRect cut[] = {area};
-        Combine(XCB_SHAPE_SO_SUBTRACT, cut);
-        AddShape(rects);
+        for (const auto& [i, part] : Split(area, rects))
+            if (FShaped[i] || !part.empty()) {
+                const QRect pane(FPanes[i].Origin, FPanes[i].Size);
+                const QRect cut[] = {(area & pane).translated(-pane.topLeft())};
+                Combine(FPanes[i], XCB_SHAPE_SO_SUBTRACT, cut);
+                if (!part.empty())
+                    Combine(FPanes[i], XCB_SHAPE_SO_UNION, part);
+                FShaped[i] = true;
+            }
+        xcb_flush(FConnection);
     }
 
     void Paint(const QImage& image, const QRect& area) override {
         const QRect box = area & image.rect();
+        if (box.isEmpty())
+            return;
+        for (size_t i : PanesIn(box))
+            PaintPane(image, box & QRect(FPanes[i].Origin, FPanes[i].Size), FPanes[i]);
+        xcb_flush(FConnection);
+    }
+
+  protected:
+    bool HandleEvent(uint8_t type, const xcb_generic_event_t* event) override {
+        if (type != XCB_EXPOSE)
+            return false;
+        const auto* expose = reinterpret_cast<const xcb_expose_event_t*>(event);
+        const Pane* pane = PaneOf(expose->window);
+        if (!pane)
+            return false;
+        if (OnExpose)
+            OnExpose(QRect(pane->Origin + QPoint(expose->x, expose->y),
+                           QSize(expose->width, expose->height)));
+        return true;
+    }
+
+  private:
+    // The panes that `area` (in the screen's coordinates) touches: a block of the grid.
+    struct Block {
+        int Left = 0, Top = 0, Columns = 0, Rows = 0;
+        size_t Index(int column, int row) const {
+            return size_t(row - Top) * size_t(Columns) + size_t(column - Left);
+        }
+    };
+
+    Block BlockOf(const QRect& area) const {
+        const int rows = int(FPanes.size()) / FColumns;
+        const QRect box = area & QRect(0, 0, FColumns * kSurfacePaneSize, rows * kSurfacePaneSize);
+        if (box.isEmpty())
+            return {};
+        const int left = box.left() / kSurfacePaneSize;
+        const int top = box.top() / kSurfacePaneSize;
+        return {left, top, box.right() / kSurfacePaneSize - left + 1,
+                box.bottom() / kSurfacePaneSize - top + 1};
+    }
+
+    std::vector<size_t> PanesIn(const QRect& area) const {
+        const Block block = BlockOf(area);
+        std::vector<size_t> indices;
+        for (int row = block.Top; row < block.Top + block.Rows; ++row)
+            for (int column = block.Left; column < block.Left + block.Columns; ++column)
+                indices.push_back(size_t(row) * size_t(FColumns) + size_t(column));
+        return indices;
+    }
+
+    // The rectangles, which lie within `area`, cut along the panes' edges: for each pane that
+    // `area` touches, its parts in the pane's coordinates.
+    std::vector<std::pair<size_t, std::vector<QRect>>> Split(const QRect& area,
+                                                             std::span<const QRect> rects) const {
+        const Block block = BlockOf(area);
+        std::vector<std::vector<QRect>> parts(size_t(block.Columns) * size_t(block.Rows));
+        for (const QRect& rect : rects) {
+            const Block touched = BlockOf(rect & area);
+            for (int row = touched.Top; row < touched.Top + touched.Rows; ++row)
+                for (int column = touched.Left; column < touched.Left + touched.Columns; ++column) {
+                    const QPoint origin(column * kSurfacePaneSize, row * kSurfacePaneSize);
+                    const QRect pane(origin, QSize(kSurfacePaneSize, kSurfacePaneSize));
+                    parts[block.Index(column, row)].push_back((rect & pane).translated(-origin));
+                }
+        }
+        std::vector<std::pair<size_t, std::vector<QRect>>> byPane;
+        for (int row = block.Top; row < block.Top + block.Rows; ++row)
+            for (int column = block.Left; column < block.Left + block.Columns; ++column)
+                byPane.emplace_back(size_t(row) * size_t(FColumns) + size_t(column),
+                                    std::move(parts[block.Index(column, row)]));
+        return byPane;
+    }
+
+    // Copies `box` of `image` (in the screen's coordinates, inside the pane) onto the pane.
+    void PaintPane(const QImage& image, const QRect& box, const Pane& pane) {
         if (box.isEmpty())
             return;
         const size_t rowBytes = size_t(box.width()) * 4;
@@ -385,27 +522,14 @@ class XcbSurfaceWindow final : public XcbWindow<SurfaceWindow> {
             if (FSwapBytes)
                 for (uint32_t& pixel : pixels)
                     pixel = __builtin_bswap32(pixel);
-            xcb_put_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, FWindow, FGc,
-                          uint16_t(box.width()), uint16_t(rows), int16_t(box.left()), int16_t(top),
-                          0, FDepth, uint32_t(pixels.size() * 4),
+            xcb_put_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, pane.Id, FGc,
+                          uint16_t(box.width()), uint16_t(rows),
+                          int16_t(box.left() - pane.Origin.x()), int16_t(top - pane.Origin.y()), 0,
+                          FDepth, uint32_t(pixels.size() * 4),
                           reinterpret_cast<const uint8_t*>(pixels.data()));
         }
-        xcb_flush(FConnection);
     }
 
-  protected:
-    bool HandleEvent(uint8_t type, const xcb_generic_event_t* event) override {
-        if (type != XCB_EXPOSE)
-            return false;
-        const auto* expose = reinterpret_cast<const xcb_expose_event_t*>(event);
-        if (expose->window != FWindow)
-            return false;
-        if (OnExpose)
-            OnExpose(QRect(expose->x, expose->y, expose->width, expose->height));
-        return true;
-    }
-
-  private:
     // The marks are 32-bit pixels 0xffRRGGBB; the screen must take them as they are, in its
     // byte order.
     void CheckPixelFormat() {
@@ -431,7 +555,8 @@ class XcbSurfaceWindow final : public XcbWindow<SurfaceWindow> {
                      (std::endian::native == std::endian::little);
     }
 
-    void Combine(xcb_shape_op_t operation, std::span<const QRect> rects) {
+    // `rects` in the pane's coordinates.
+    void Combine(const Pane& pane, xcb_shape_op_t operation, std::span<const QRect> rects) {
         std::vector<xcb_rectangle_t> boxes;
         boxes.reserve(rects.size());
         for (const QRect& rect : rects)
@@ -444,18 +569,22 @@ class XcbSurfaceWindow final : public XcbWindow<SurfaceWindow> {
         do {
             const size_t count = std::min(chunk, boxes.size() - done);
             xcb_shape_rectangles(FConnection, step, XCB_SHAPE_SK_BOUNDING,
-                                 XCB_CLIP_ORDERING_UNSORTED, FWindow, 0, 0, uint32_t(count),
+                                 XCB_CLIP_ORDERING_UNSORTED, pane.Id, 0, 0, uint32_t(count),
                                  boxes.data() + done);
             done += count;
             // A long list goes in several requests: the first sets, the others add.
             if (step == XCB_SHAPE_SO_SET)
                 step = XCB_SHAPE_SO_UNION;
         } while (done < boxes.size());
-        xcb_flush(FConnection);
     }
 
     const xcb_gcontext_t FGc;
     const size_t FMaxRequestBytes;
+    // The screen, at the origin of the panes' grid.
+    const QRect FScreen;
+    const int FColumns;
+    // Whether a pane's shape may hold anything.
+    std::vector<bool> FShaped;
     uint8_t FDepth = 0;
     bool FSwapBytes = false;
 };

@@ -62,7 +62,7 @@ void TfrmDraw::SetForwardMouse(bool forward) {
 }
 
 void TfrmDraw::MarksAdded(const QRect& area) {
-    FWindow->AddShape(MarkedRuns(FOverlay.Marks(), area));
+    FWindow->AddShape(area, MarkedRuns(FOverlay.Marks(), area));
     Paint(area);
 }
 
