@@ -49,6 +49,9 @@ TfrmDraw::TfrmDraw(TfrmTrans& overlay, std::unique_ptr<platform::SurfaceWindow> 
             RunGuarded([&] { FOverlay.MarkMouse(action, point); });
     };
     FWindow->OnExpose = [this](const QRect& area) { RunGuarded([&] { Paint(area); }); };
+    FShowAdded.setSingleShot(true);
+    FShowAdded.setInterval(0);
+    FShowAdded.callOnTimeout([this] { RunGuarded([&] { ShowAdded(); }); });
     FOverlay.SetSurface(this);
 }
 
@@ -62,17 +65,36 @@ void TfrmDraw::SetForwardMouse(bool forward) {
 }
 
 void TfrmDraw::MarksAdded(const QRect& area) {
-    FWindow->AddShape(area, MarkedRuns(FOverlay.Marks(), area));
-    Paint(area);
+    FAdded += area;
+    FShowAdded.start();
+}
+
+void TfrmDraw::ShowAdded() {
+    FShowAdded.stop();
+    if (FAdded.isEmpty())
+        return;
+    std::vector<QRect> runs;
+    for (const QRect& rect : FAdded) {
+        const std::vector<QRect> inRect = MarkedRuns(FOverlay.Marks(), rect);
+        runs.insert(runs.end(), inRect.begin(), inRect.end());
+    }
+    FWindow->AddShape(FAdded.boundingRect(), runs);
+    for (const QRect& rect : FAdded)
+        Paint(rect);
+    FAdded = QRegion();
 }
 
 void TfrmDraw::MarksChanged(const QRect& area) {
+    ShowAdded();
     FWindow->ReplaceShape(area, MarkedRuns(FOverlay.Marks(), area));
     Paint(area);
 }
 
-// Only marked pixels are seen, so only their bounds need painting.
+// Only marked pixels are seen, so only their bounds need painting. Added marks waiting to be
+// shown are among them.
 void TfrmDraw::MarksReplaced() {
+    FShowAdded.stop();
+    FAdded = QRegion();
     const QImage& marks = FOverlay.Marks();
     const std::vector<QRect> runs = MarkedRuns(marks, marks.rect());
     FWindow->SetShape(runs);

@@ -5,6 +5,8 @@
 // happened.
 
 #include <QRect>
+#include <QRegion>
+#include <QTimer>
 #include <memory>
 #include <vector>
 
@@ -35,7 +37,10 @@ class TfrmDraw final {
     bool ForwardMouse() const { return FForwardMouse; }
 
     // The overlay's marks changed: pixels were only added within `area`; anything within
-    // `area` may have changed; the whole bitmap changed.
+    // `area` may have changed; the whole bitmap changed. Added pixels are shown once the
+    // application has handled the input at hand: movements that arrive together change the
+    // window's shape once, so a pen that reports faster than the display server follows does
+    // not fall behind.
     void MarksAdded(const QRect& area);
     void MarksChanged(const QRect& area);
     void MarksReplaced();
@@ -44,8 +49,12 @@ class TfrmDraw final {
 
   private:
     void Paint(const QRect& area);
+    void ShowAdded();
 
     TfrmTrans& FOverlay;
+    // Added marks not shown yet, and what shows them.
+    QRegion FAdded;
+    QTimer FShowAdded;
     bool FForwardMouse = false;
     std::unique_ptr<platform::SurfaceWindow> FWindow;
 };

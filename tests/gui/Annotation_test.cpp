@@ -220,16 +220,35 @@ TEST_F(Annotation, PuttingAwayKeepsTheMarksInSavedUntilShownOrPressedAgain) {
 }
 
 TEST_F(Annotation, APenMovementPaintsAndShapesOnlyItsSegment) {
+    const auto painted = [this] {
+        QRegion region;
+        for (const QRect& rect : SurfaceWindow->Painted)
+            region += rect;
+        return region;
+    };
     Window->OnMouse(platform::MouseAction::Press, {40, 40});
     Window->OnMouse(platform::MouseAction::Move, {60, 50});
     Window->OnMouse(platform::MouseAction::Move, {65, 52});
-    // Each segment's bounding box grown by the pen width (5).
-    EXPECT_EQ(SurfaceWindow->Painted, (std::vector<QRect>{{35, 35, 31, 21}, {55, 45, 16, 13}}));
+    EXPECT_TRUE(SurfaceWindow->Painted.empty()) << "shown once the input at hand is handled";
+    QCoreApplication::processEvents();
+    // Movements that arrived together are shown together: each segment's bounding box grown
+    // by the pen width (5).
+    EXPECT_EQ(painted(), QRegion(35, 35, 31, 21) + QRegion(55, 45, 16, 13));
     EXPECT_EQ(SurfaceWindow->Shape(), MarkedRegion());
 
-    // The release redraws the surface once, over all the marks.
+    // A later movement shows only its own segment.
     SurfaceWindow->Painted.clear();
-    Window->OnMouse(platform::MouseAction::Release, {65, 52});
+    Window->OnMouse(platform::MouseAction::Move, {70, 52});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(painted(), QRegion(60, 47, 16, 11));
+    EXPECT_EQ(SurfaceWindow->Shape(), MarkedRegion());
+
+    // The release redraws the surface once, over all the marks, the movement not shown yet
+    // among them.
+    Window->OnMouse(platform::MouseAction::Move, {75, 40});
+    SurfaceWindow->Painted.clear();
+    Window->OnMouse(platform::MouseAction::Release, {75, 40});
+    QCoreApplication::processEvents();
     EXPECT_EQ(SurfaceWindow->Painted, std::vector<QRect>{MarkedRegion().boundingRect()});
     ExpectCleanMarksAndShape();
 }
