@@ -22,6 +22,7 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     "$bundle" &
     pid=$!
     centre() { xwd -root -silent | convert xwd:- -format "%[pixel:p{512,384}]" info: 2>/dev/null; }
+    bare_panel() { xwd -root -silent | convert xwd:- -format "%[hex:p{20,20}] %[hex:p{512,700}]" info: 2>/dev/null; }
     # The screen starts black: wait for the first lesson, then for each next one to change the
     # centre of the screen (or a few seconds, for lessons that look alike there), and give
     # movies, video and documents a few seconds to draw.
@@ -32,6 +33,10 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
             kill -0 $pid 2>/dev/null || { echo "the player ended early" >&2; exit 1; }
             sleep 0.2
         done
+        # A lesson program may still be starting behind the bare panel (white at its corner and
+        # below the caption): the first Windows one waits for wine to set itself up.
+        deadline=$((SECONDS + 30))
+        while [ "$(bare_panel)" = "FFFFFF FFFFFF" ] && [ $SECONDS -lt $deadline ]; do sleep 0.5; done
         sleep 3
         shot=$(printf "%s/lesson-%02d.png" "$outdir" "$lesson")
         # import reads the tool windows right, where xwd shows them black.
