@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QImage>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 #include <bit>
@@ -117,24 +118,37 @@ xcb_cursor_t BitmapCursor(xcb_connection_t* connection, xcb_window_t root, QSize
     return cursor;
 }
 
+// How many of the display's pixels a cursor picture's pixel takes: as many as Qt scales its
+// windows by, in whole times so that the picture stays sharp.
+int CursorTimes() {
+    const QScreen* screen = qGuiApp->primaryScreen();
+    return std::max(qRound(screen ? screen->devicePixelRatio() : 1.0), 1);
+}
+
+QImage Enlarged(const QImage& image, int times) {
+    return (times == 1 ? image : image.scaled(image.size() * times))
+        .convertToFormat(QImage::Format_ARGB32);
+}
+
 xcb_cursor_t CreateCursor(xcb_connection_t* connection, xcb_window_t root, const QCursor& cursor) {
     if (cursor.shape() != Qt::BitmapCursor)
         return GlyphCursor(connection, CursorGlyph(cursor.shape()));
     const auto dark = [](QRgb pixel) { return qAlpha(pixel) >= 128 && qGray(pixel) < 128; };
+    const int times = CursorTimes();
+    const QPoint hotSpot = cursor.hotSpot() * times;
     const QBitmap bitmap = cursor.bitmap();
     if (!bitmap.isNull()) {
         // Qt's bitmap cursors: 1 bits (black) of the bitmap are ink, of the mask shown.
-        const QImage ink = bitmap.toImage().convertToFormat(QImage::Format_ARGB32);
-        const QImage shown = cursor.mask().toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage ink = Enlarged(bitmap.toImage(), times);
+        const QImage shown = Enlarged(cursor.mask().toImage(), times);
         return BitmapCursor(connection, root, ink.size(), XbmBits(ink, dark), XbmBits(shown, dark),
-                            cursor.hotSpot());
+                            hotSpot);
     }
-    const QImage image = cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
-    if (image.isNull())
+    if (cursor.pixmap().isNull())
         return GlyphCursor(connection, XC_left_ptr);
+    const QImage image = Enlarged(cursor.pixmap().toImage(), times);
     return BitmapCursor(connection, root, image.size(), XbmBits(image, dark),
-                        XbmBits(image, [](QRgb pixel) { return qAlpha(pixel) >= 128; }),
-                        cursor.hotSpot());
+                        XbmBits(image, [](QRgb pixel) { return qAlpha(pixel) >= 128; }), hotSpot);
 }
 
 // The annotation windows kept above the player window, besides the application's

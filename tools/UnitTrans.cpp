@@ -16,9 +16,22 @@ namespace {
 
 constexpr int kRubberHalf = 8;  // the rubber erases a 16 x 16 square around the point
 
-QRect PrimaryScreen() {
+// How many of the display's pixels Qt gives one of its own (2 on a screen scaled to 200 %).
+qreal PrimaryScale() {
     QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry() : QRect();
+    return screen ? screen->devicePixelRatio() : 1.0;
+}
+
+// The primary screen in the display's pixels: the annotation windows are made without Qt, and
+// the marks are drawn pixel for pixel where Qt scales its windows too.
+QRect PrimaryScreenPixels() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return {};
+    const QRect geometry = screen->geometry();
+    const qreal scale = screen->devicePixelRatio();
+    return {QPoint(qRound(geometry.x() * scale), qRound(geometry.y() * scale)),
+            QSize(qRound(geometry.width() * scale), qRound(geometry.height() * scale))};
 }
 
 QImage NoMarks(QSize size) {
@@ -30,10 +43,12 @@ QImage NoMarks(QSize size) {
 }  // namespace
 
 TfrmTrans::TfrmTrans(QWidget& player)
-    : TfrmTrans(PrimaryScreen(), platform::CreateOverlayWindow(player, PrimaryScreen())) {}
+    : TfrmTrans(PrimaryScreenPixels(), platform::CreateOverlayWindow(player, PrimaryScreenPixels()),
+                PrimaryScale()) {}
 
-TfrmTrans::TfrmTrans(const QRect& screen, std::unique_ptr<platform::MarkWindow> window)
-    : FSaved(NoMarks(screen.size())),
+TfrmTrans::TfrmTrans(const QRect& screen, std::unique_ptr<platform::MarkWindow> window, qreal scale)
+    : FScale(scale),
+      FSaved(NoMarks(screen.size())),
       FMarks(NoMarks(screen.size())),
       FScreen(screen),
       FWindow(std::move(window)) {
@@ -95,14 +110,14 @@ void TfrmTrans::MarkMouseMove(QPoint point) {
         case TMarkTool::mtPencil: {
             // Only the new segment is drawn and shown: the cost of a movement does not grow
             // with the screen.
-            DrawPenLine(FMarks, FLastPoint, point, FPenWidth, FPenColor);
+            DrawPenLine(FMarks, FLastPoint, point, PenPixels(), FPenColor);
             MarksAdded(PenArea(QRect(FLastPoint, point).normalized()));
             break;
         }
         case TMarkTool::mtRubber: {
             // Only the square at each reported position: jumps leave gaps.
-            const QRect square(point.x() - kRubberHalf, point.y() - kRubberHalf, 2 * kRubberHalf,
-                               2 * kRubberHalf);
+            const int half = qRound(kRubberHalf * FScale);
+            const QRect square(point.x() - half, point.y() - half, 2 * half, 2 * half);
             QPainter(&FMarks).fillRect(square, QColor::fromRgb(kNoMark));
             MarksChanged(square & FMarks.rect());
             break;
@@ -115,7 +130,7 @@ void TfrmTrans::MarkMouseMove(QPoint point) {
             QPainter(&FMarks).drawImage(previous, FSaved, previous);
             FCircleArea = QRect();
             if (radius > 0) {
-                DrawPenCircle(FMarks, FCircleCenter, radius, FPenWidth, FPenColor);
+                DrawPenCircle(FMarks, FCircleCenter, radius, PenPixels(), FPenColor);
                 FCircleArea = PenArea(QRect(FCircleCenter - QPoint(radius, radius),
                                             QSize(2 * radius + 1, 2 * radius + 1)));
             }
@@ -132,7 +147,7 @@ void TfrmTrans::MarkMouseUp(QPoint point) {
     FMarking = false;
     if (point == FLastPoint && FTool == TMarkTool::mtPencil) {
         // A click leaves a round dot of the pen's width.
-        DrawPenLine(FMarks, point, point, FPenWidth, FPenColor);
+        DrawPenLine(FMarks, point, point, PenPixels(), FPenColor);
     }
     if (FTool == TMarkTool::mtCircle) {
         FSaved.fill(kNoMark);
@@ -160,8 +175,12 @@ void TfrmTrans::SetForwardMouse(bool forward) {
         FSurface->SetForwardMouse(forward);
 }
 
+int TfrmTrans::PenPixels() const {
+    return std::max(qRound(FPenWidth * FScale), 1);
+}
+
 QRect TfrmTrans::PenArea(const QRect& box) const {
-    const int grow = std::max(FPenWidth, 1);
+    const int grow = PenPixels();
     return box.adjusted(-grow, -grow, grow, grow) & FMarks.rect();
 }
 

@@ -23,8 +23,11 @@ class TfrmTrans final : public TMarkOverlay {
   public:
     // Covers the primary screen and lies directly above `player` when shown.
     explicit TfrmTrans(QWidget& player);
-    // Covers `screen` (its origin is the bitmaps' origin) with the given window.
-    TfrmTrans(const QRect& screen, std::unique_ptr<platform::MarkWindow> window);
+    // Covers `screen` (its origin is the bitmaps' origin) with the given window. Screen, bitmaps
+    // and mouse positions are in the display's pixels; where the display has `scale` of them
+    // to one of the user interface's, the pen and the rubber are as much wider, so the marks
+    // look as they do on an unscaled screen.
+    TfrmTrans(const QRect& screen, std::unique_ptr<platform::MarkWindow> window, qreal scale = 1.0);
     ~TfrmTrans() override;
     TfrmTrans(const TfrmTrans&) = delete;
     TfrmTrans& operator=(const TfrmTrans&) = delete;
@@ -58,12 +61,15 @@ class TfrmTrans final : public TMarkOverlay {
     void SetSurface(TfrmDraw* surface) { FSurface = surface; }
 
   private:
+    // The pen's width in the display's pixels.
+    int PenPixels() const;
     // Where the pen can change pixels when it draws within `box`.
     QRect PenArea(const QRect& box) const;
     void MarksAdded(const QRect& area);
     void MarksChanged(const QRect& area);
     void MarksReplaced();
 
+    const qreal FScale;
     bool FMarking = false;
     QPoint FLastPoint;
     QPoint FCircleCenter;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end cases of the screen annotation over picture and web page lessons, driven with the
 # player's shortcuts and xdotool's button presses, checked on the screen (see lib.sh for how
-# they run). Cases: pen pen_composited rubber circle put_away control_mode restacking
+# they run). Cases: pen pen_composited pen_scaled rubber circle put_away control_mode restacking
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -83,6 +83,22 @@ case_pen() {
     is_colour 510 510 $BLUE || fail "the dot has square corners"
     screenshot pen
     log "a click leaves a round dot of 21 pixels"
+    close_player || fail "the player ended with status $?"
+}
+
+# On a display that Qt scales to 200 % (2048 x 1536 pixels, 1024 x 768 of the player's): the
+# marks are where the mouse is, over the whole screen, and the pen is twice as wide.
+case_pen_scaled() {
+    export QT_SCALE_FACTOR=2
+    start_on_pictures
+    choose ctrl+x
+    drag 600 600 1000 600
+    drag 1500 1300 1900 1300
+    wait_until "the stroke in the lower right quarter" 10 is_colour 1700 1300 $RED
+    screenshot pen_scaled
+    expect_count 800 580 1 40 $RED 10 "across the first stroke"
+    expect_count 1700 1280 1 40 $RED 10 "across the second stroke"
+    log "strokes 10 pixels wide where the mouse drew them, in both halves of the screen"
     close_player || fail "the player ended with status $?"
 }
 

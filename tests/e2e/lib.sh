@@ -216,6 +216,6 @@ e2e_main() {
     if [[ " ${E2E_HEADLESS_CASES:-} " == *" $CASE "* ]]; then
         "case_$CASE"
     else
-        xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside
+        xvfb-run -a -s "-screen 0 ${E2E_SCREEN:-1024x768}x24" bash "$0" --inside
     fi
 }

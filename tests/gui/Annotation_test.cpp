@@ -276,6 +276,41 @@ TEST_F(Annotation, TheSurfaceForwardsItsMouseToTheOverlayOnlyWhenAsked) {
     EXPECT_EQ(SurfaceWindow->Cursor().shape(), Qt::ArrowCursor);
 }
 
+// Where the display has more pixels than the user interface, the pen and the rubber are as
+// many times wider, so the marks look as they do on an unscaled screen.
+TEST(AnnotationScaled, PenAndRubberGrowWithTheDisplaysScale) {
+    const struct {
+        qreal Scale;
+        int Pen;
+        int Rubber;
+    } cases[] = {{1, 5, 16}, {1.5, 8, 24}, {2, 10, 32}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Scale);
+        TfrmTrans overlay(kScreen, std::make_unique<platform::NullMarkWindow>(), c.Scale);
+        const auto count = [&](const QRect& area, bool marked) {
+            int pixels = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    pixels += (overlay.Marks().pixel(x, y) != kNoMark) == marked;
+            return pixels;
+        };
+        const auto drag = [&](QPoint from, QPoint to) {
+            overlay.MarkMouseDown(from);
+            overlay.MarkMouseMove(to);
+            overlay.MarkMouseUp(to);
+        };
+        drag({20, 20}, {180, 20});
+        EXPECT_EQ(count(QRect(100, 0, 1, 40), true), c.Pen);
+
+        // A wide stroke makes a block; one rubber position erases one square from it.
+        overlay.SetPenWidth(60);
+        drag({40, 100}, {160, 100});
+        overlay.SetTool(TMarkTool::mtRubber);
+        drag({100, 100}, {100, 100});
+        EXPECT_EQ(count(QRect(70, 80, 60, 40), false), c.Rubber * c.Rubber);
+    }
+}
+
 TEST(AnnotationInPlayer, TheShortcutsChooseTheToolsAndNextClearsTheMarks) {
     TempFolder folder;
     std::filesystem::create_directory(folder.Path() / "temp");
