@@ -9,7 +9,6 @@
 #include <QWidget>
 #include <fstream>
 
-#include "PathUtil.h"
 #include "ProcessGroup.h"
 #include "WineHost.h"
 #include "X11Windows.h"
@@ -234,12 +233,13 @@ uint64_t FindLessonWindow(TProcessInfo& info) {
     return 0;
 }
 
+// The program draws in the display's pixels, also where Qt scales the player: its buttons lie
+// that many display pixels from the panel's edge.
 std::vector<QPoint> LessonButtonProbes(const QWidget& panel) {
+    const QRect onScreen = NativeRect(panel, panel.mapToGlobal(QPoint(0, 0)));
     std::vector<QPoint> probes;
-    for (int d : kProbeDistances) {
-        const Point p = RoundPoint(panel.width() - d, kProbeY);
-        probes.push_back(panel.mapToGlobal(QPoint(p.X, p.Y)) * panel.devicePixelRatioF());
-    }
+    for (int d : kProbeDistances)
+        probes.emplace_back(onScreen.x() + onScreen.width() - d, onScreen.y() + kProbeY);
     return probes;
 }
 

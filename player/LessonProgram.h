@@ -77,8 +77,8 @@ void StartLessonProgram(TProcessInfo& info, const std::string& file, TLessonHost
 bool LessonProgramStarted(TProcessInfo& info);
 // The first of the program's top-level windows that has child windows; 0 when none.
 uint64_t FindLessonWindow(TProcessInfo& info);
-// Five points at y = 16 and x = the panel's width less 36, 63, 90, 90 and 117, in screen
-// coordinates: where the program's caption buttons are looked for.
+// Five points at y = 16 and x = the panel's width less 36, 63, 90, 90 and 117, in the display's
+// pixels on the screen: where the program's caption buttons are looked for.
 std::vector<QPoint> LessonButtonProbes(const QWidget& panel);
 // Takes `window` into `panel`; false when the window has gone.
 bool TakeInLessonWindow(TProcessInfo& info, uint64_t window, QWidget& panel);
