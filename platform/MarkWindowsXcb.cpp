@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "PaneGrid.h"
+
 namespace kel::platform {
 
 namespace {
@@ -158,12 +160,11 @@ std::vector<xcb_window_t>& OnTopWindows() {
     return windows;
 }
 
-// An override-redirect window over a part of the screen; `origin` is its place on the screen,
-// relative to the screen's origin.
+// An override-redirect window over a part of the screen, at `Place` relative to the screen's
+// origin.
 struct Pane {
     xcb_window_t Id;
-    QPoint Origin;
-    QSize Size;
+    QRect Place;
 };
 
 // What both windows share: one or more override-redirect panes that together cover the screen,
@@ -174,31 +175,28 @@ class XcbWindow : public Interface, public QAbstractNativeEventFilter {
   public:
     // A seen (input-output) window has no background: exposed parts keep what was there until
     // they are painted, so nothing flickers.
-    XcbWindow(xcb_connection_t* connection, const QRect& screen, int paneSize, bool seen,
+    XcbWindow(xcb_connection_t* connection, const QRect& screen, const PaneGrid& grid, bool seen,
               const char* name)
-        : FConnection(connection), FRoot(RootWindow(connection)) {
+        : FConnection(connection), FRoot(RootWindow(connection)), FGrid(grid) {
         const uint32_t events = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
                                 XCB_EVENT_MASK_POINTER_MOTION |
                                 (seen ? XCB_EVENT_MASK_EXPOSURE : 0);
         const uint32_t seenValues[] = {XCB_BACK_PIXMAP_NONE, 1, events};
         const uint32_t unseenValues[] = {1, events};
-        for (int top = 0; top < screen.height(); top += paneSize)
-            for (int left = 0; left < screen.width(); left += paneSize) {
-                const Pane pane{xcb_generate_id(connection), QPoint(left, top),
-                                QSize(std::min(paneSize, screen.width() - left),
-                                      std::min(paneSize, screen.height() - top))};
-                xcb_create_window(
-                    connection, 0, pane.Id, FRoot, int16_t(screen.x() + left),
-                    int16_t(screen.y() + top), uint16_t(pane.Size.width()),
-                    uint16_t(pane.Size.height()), 0,
-                    seen ? XCB_WINDOW_CLASS_INPUT_OUTPUT : XCB_WINDOW_CLASS_INPUT_ONLY,
-                    XCB_COPY_FROM_PARENT,
-                    (seen ? XCB_CW_BACK_PIXMAP : 0) | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK,
-                    seen ? seenValues : unseenValues);
-                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, pane.Id, XCB_ATOM_WM_NAME,
-                                    XCB_ATOM_STRING, 8, uint32_t(std::strlen(name)), name);
-                FPanes.push_back(pane);
-            }
+        for (size_t i = 0; i < grid.Count(); ++i) {
+            const Pane pane{xcb_generate_id(connection), grid.Pane(i)};
+            const QRect place = pane.Place.translated(screen.topLeft());
+            xcb_create_window(
+                connection, 0, pane.Id, FRoot, int16_t(place.x()), int16_t(place.y()),
+                uint16_t(place.width()), uint16_t(place.height()), 0,
+                seen ? XCB_WINDOW_CLASS_INPUT_OUTPUT : XCB_WINDOW_CLASS_INPUT_ONLY,
+                XCB_COPY_FROM_PARENT,
+                (seen ? XCB_CW_BACK_PIXMAP : 0) | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK,
+                seen ? seenValues : unseenValues);
+            xcb_change_property(connection, XCB_PROP_MODE_REPLACE, pane.Id, XCB_ATOM_WM_NAME,
+                                XCB_ATOM_STRING, 8, uint32_t(std::strlen(name)), name);
+            FPanes.push_back(pane);
+        }
         qApp->installNativeEventFilter(this);
     }
 
@@ -253,7 +251,7 @@ class XcbWindow : public Interface, public QAbstractNativeEventFilter {
             // Buttons 4 to 7 are wheel steps, not presses.
             if (button->detail < 4 || button->detail > 7)
                 Deliver(type == XCB_BUTTON_PRESS ? MouseAction::Press : MouseAction::Release,
-                        pane->Origin + QPoint(button->event_x, button->event_y));
+                        pane->Place.topLeft() + QPoint(button->event_x, button->event_y));
             return true;
         }
         if (type == XCB_MOTION_NOTIFY) {
@@ -261,7 +259,8 @@ class XcbWindow : public Interface, public QAbstractNativeEventFilter {
             const Pane* pane = PaneOf(motion->event);
             if (!pane)
                 return false;
-            Deliver(MouseAction::Move, pane->Origin + QPoint(motion->event_x, motion->event_y));
+            Deliver(MouseAction::Move,
+                    pane->Place.topLeft() + QPoint(motion->event_x, motion->event_y));
             return true;
         }
         return HandleEvent(type, event);
@@ -279,6 +278,8 @@ class XcbWindow : public Interface, public QAbstractNativeEventFilter {
 
     xcb_connection_t* const FConnection;
     const xcb_window_t FRoot;
+    const PaneGrid FGrid;
+    // One for each pane of the grid, in its order.
     std::vector<Pane> FPanes;
 
   private:
@@ -294,7 +295,8 @@ class XcbWindow : public Interface, public QAbstractNativeEventFilter {
 class XcbOverlayWindow final : public XcbWindow<MarkWindow> {
   public:
     XcbOverlayWindow(xcb_connection_t* connection, QWidget& player, const QRect& screen)
-        : XcbWindow(connection, screen, std::max(screen.width(), screen.height()), false,
+        : XcbWindow(connection, screen,
+                    PaneGrid(screen.size(), std::max(screen.width(), screen.height())), false,
                     "kelPlayer annotation overlay"),
           FWindow(FPanes.front().Id),
           FPlayer(player) {
@@ -391,11 +393,10 @@ constexpr int kSurfacePaneSize = 256;
 class XcbSurfaceWindow final : public XcbWindow<SurfaceWindow> {
   public:
     XcbSurfaceWindow(xcb_connection_t* connection, const QRect& screen)
-        : XcbWindow(connection, screen, kSurfacePaneSize, true, "kelPlayer annotation surface"),
+        : XcbWindow(connection, screen, PaneGrid(screen.size(), kSurfacePaneSize), true,
+                    "kelPlayer annotation surface"),
           FGc(xcb_generate_id(connection)),
           FMaxRequestBytes(size_t{4} * xcb_get_maximum_request_length(connection)),
-          FScreen(QPoint(0, 0), screen.size()),
-          FColumns((screen.width() + kSurfacePaneSize - 1) / kSurfacePaneSize),
           FShaped(FPanes.size(), true) {
         CheckPixelFormat();
         xcb_create_gc(connection, FGc, FPanes.front().Id, 0, nullptr);
@@ -413,7 +414,7 @@ class XcbSurfaceWindow final : public XcbWindow<SurfaceWindow> {
     }
 
     void SetShape(std::span<const QRect> rects) override {
-        for (const auto& [i, part] : Split(FScreen, rects))
+        for (const auto& [i, part] : FGrid.Split(FGrid.Screen(), rects))
             // A pane with nothing before and nothing now is left alone.
             if (FShaped[i] || !part.empty()) {
                 Combine(FPanes[i], XCB_SHAPE_SO_SET, part);
@@ -423,7 +424,7 @@ class XcbSurfaceWindow final : public XcbWindow<SurfaceWindow> {
     }
 
     void AddShape(const QRect& area, std::span<const QRect> rects) override {
-        for (const auto& [i, part] : Split(area, rects))
+        for (const auto& [i, part] : FGrid.Split(area, rects))
             if (!part.empty()) {
                 Combine(FPanes[i], XCB_SHAPE_SO_UNION, part);
                 FShaped[i] = true;
@@ -432,9 +433,9 @@ class XcbSurfaceWindow final : public XcbWindow<SurfaceWindow> {
     }
 
     void ReplaceShape(const QRect& area, std::span<const QRect> rects) override {
-        for (const auto& [i, part] : Split(area, rects))
+        for (const auto& [i, part] : FGrid.Split(area, rects))
             if (FShaped[i] || !part.empty()) {
-                const QRect pane(FPanes[i].Origin, FPanes[i].Size);
+                const QRect& pane = FPanes[i].Place;
                 const QRect cut[] = {(area & pane).translated(-pane.topLeft())};
                 Combine(FPanes[i], XCB_SHAPE_SO_SUBTRACT, cut);
                 if (!part.empty())
@@ -448,8 +449,8 @@ class XcbSurfaceWindow final : public XcbWindow<SurfaceWindow> {
         const QRect box = area & image.rect();
         if (box.isEmpty())
             return;
-        for (size_t i : PanesIn(box))
-            PaintPane(image, box & QRect(FPanes[i].Origin, FPanes[i].Size), FPanes[i]);
+        for (size_t i : FGrid.PanesIn(box))
+            PaintPane(image, box & FPanes[i].Place, FPanes[i]);
         xcb_flush(FConnection);
     }
 
@@ -462,63 +463,12 @@ class XcbSurfaceWindow final : public XcbWindow<SurfaceWindow> {
         if (!pane)
             return false;
         if (OnExpose)
-            OnExpose(QRect(pane->Origin + QPoint(expose->x, expose->y),
+            OnExpose(QRect(pane->Place.topLeft() + QPoint(expose->x, expose->y),
                            QSize(expose->width, expose->height)));
         return true;
     }
 
   private:
-    // The panes that `area` (in the screen's coordinates) touches: a block of the grid.
-    struct Block {
-        int Left = 0, Top = 0, Columns = 0, Rows = 0;
-        size_t Index(int column, int row) const {
-            return size_t(row - Top) * size_t(Columns) + size_t(column - Left);
-        }
-    };
-
-    Block BlockOf(const QRect& area) const {
-        const int rows = int(FPanes.size()) / FColumns;
-        const QRect box = area & QRect(0, 0, FColumns * kSurfacePaneSize, rows * kSurfacePaneSize);
-        if (box.isEmpty())
-            return {};
-        const int left = box.left() / kSurfacePaneSize;
-        const int top = box.top() / kSurfacePaneSize;
-        return {left, top, box.right() / kSurfacePaneSize - left + 1,
-                box.bottom() / kSurfacePaneSize - top + 1};
-    }
-
-    std::vector<size_t> PanesIn(const QRect& area) const {
-        const Block block = BlockOf(area);
-        std::vector<size_t> indices;
-        for (int row = block.Top; row < block.Top + block.Rows; ++row)
-            for (int column = block.Left; column < block.Left + block.Columns; ++column)
-                indices.push_back(size_t(row) * size_t(FColumns) + size_t(column));
-        return indices;
-    }
-
-    // The rectangles, which lie within `area`, cut along the panes' edges: for each pane that
-    // `area` touches, its parts in the pane's coordinates.
-    std::vector<std::pair<size_t, std::vector<QRect>>> Split(const QRect& area,
-                                                             std::span<const QRect> rects) const {
-        const Block block = BlockOf(area);
-        std::vector<std::vector<QRect>> parts(size_t(block.Columns) * size_t(block.Rows));
-        for (const QRect& rect : rects) {
-            const Block touched = BlockOf(rect & area);
-            for (int row = touched.Top; row < touched.Top + touched.Rows; ++row)
-                for (int column = touched.Left; column < touched.Left + touched.Columns; ++column) {
-                    const QPoint origin(column * kSurfacePaneSize, row * kSurfacePaneSize);
-                    const QRect pane(origin, QSize(kSurfacePaneSize, kSurfacePaneSize));
-                    parts[block.Index(column, row)].push_back((rect & pane).translated(-origin));
-                }
-        }
-        std::vector<std::pair<size_t, std::vector<QRect>>> byPane;
-        for (int row = block.Top; row < block.Top + block.Rows; ++row)
-            for (int column = block.Left; column < block.Left + block.Columns; ++column)
-                byPane.emplace_back(size_t(row) * size_t(FColumns) + size_t(column),
-                                    std::move(parts[block.Index(column, row)]));
-        return byPane;
-    }
-
     // Copies `box` of `image` (in the screen's coordinates, inside the pane) onto the pane.
     void PaintPane(const QImage& image, const QRect& box, const Pane& pane) {
         if (box.isEmpty())
@@ -538,7 +488,7 @@ class XcbSurfaceWindow final : public XcbWindow<SurfaceWindow> {
                     pixel = __builtin_bswap32(pixel);
             xcb_put_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, pane.Id, FGc,
                           uint16_t(box.width()), uint16_t(rows),
-                          int16_t(box.left() - pane.Origin.x()), int16_t(top - pane.Origin.y()), 0,
+                          int16_t(box.left() - pane.Place.x()), int16_t(top - pane.Place.y()), 0,
                           FDepth, uint32_t(pixels.size() * 4),
                           reinterpret_cast<const uint8_t*>(pixels.data()));
         }
@@ -594,9 +544,6 @@ class XcbSurfaceWindow final : public XcbWindow<SurfaceWindow> {
 
     const xcb_gcontext_t FGc;
     const size_t FMaxRequestBytes;
-    // The screen, at the origin of the panes' grid.
-    const QRect FScreen;
-    const int FColumns;
     // Whether a pane's shape may hold anything.
     std::vector<bool> FShaped;
     uint8_t FDepth = 0;
