@@ -21,8 +21,10 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     export TMPDIR=$(mktemp -d)
     "$bundle" &
     pid=$!
-    centre() { xwd -root -silent | convert xwd:- -format "%[pixel:p{512,384}]" info: 2>/dev/null; }
-    bare_panel() { xwd -root -silent | convert xwd:- -format "%[hex:p{20,20}] %[hex:p{512,700}]" info: 2>/dev/null; }
+    # xwd fails when a window goes away while it walks the window tree: that reading is empty.
+    pixels() { xwd -root -silent 2>/dev/null | convert xwd:- -format "$1" info: 2>/dev/null || true; }
+    centre() { pixels "%[pixel:p{512,384}]"; }
+    bare_panel() { pixels "%[hex:p{20,20}] %[hex:p{512,700}]"; }
     # The screen starts black: wait for the first lesson, then for each next one to change the
     # centre of the screen (or a few seconds, for lessons that look alike there), and give
     # movies, video and documents a few seconds to draw.

@@ -39,11 +39,11 @@ drag() {
     xdotool mouseup 1
 }
 
-screenshot() { xwd -root -silent | convert xwd:- png:"$WORK/$1.png"; }
+screenshot() { root_xwd | convert xwd:- png:"$WORK/$1.png"; }
 
 # count_exact X Y W H RRGGBB: pixels of that area of exactly that colour.
 count_exact() {
-    xwd -root -silent | convert xwd:- -crop "$3x$4+$1+$2" +repage \
+    root_xwd | convert xwd:- -crop "$3x$4+$1+$2" +repage \
         -fill '#FF00FF' -opaque "#$5" -fill black +opaque '#FF00FF' -fill white -opaque '#FF00FF' \
         -format '%[fx:round(mean*w*h)]' info:
 }

@@ -15,12 +15,26 @@ readonly RED=FF0000 GREEN=00FF00 BLUE=0000FF
 
 log() { echo "[$CASE] $*"; }
 
+# The screen as an XWD image on stdout. xwd walks the window tree first and fails when a window
+# goes away meanwhile (a program starting or ending one): it is tried again.
+root_xwd() {
+    local attempt
+    for attempt in 1 2 3; do
+        if xwd -root -silent -out "$WORK/root.xwd" 2>/dev/null; then
+            cat "$WORK/root.xwd"
+            return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+
 fail() {
     echo "FAIL [$CASE]: $*" >&2
     if [ -n "${DISPLAY:-}" ]; then
         echo "centre colour $(colour_at 512 384 2>&1); player ${PLAYER_PID:-none}" \
             "$(kill -0 "${PLAYER_PID:-0}" 2>/dev/null && echo running || echo "not running")" >&2
-        xwd -root -silent | convert xwd:- png:"$WORK/failure.png" 2>/dev/null &&
+        root_xwd | convert xwd:- png:"$WORK/failure.png" 2>/dev/null &&
             echo "screenshot: $WORK/failure.png" >&2
     fi
     [ -s "$WORK/stderr.log" ] && sed 's/^/player stderr: /' "$WORK/stderr.log" >&2
@@ -61,7 +75,7 @@ is_near() { near "$(colour_at "$1" "$2")" "$3"; }
 
 # count_colour X Y W H RRGGBB: how many pixels of that screen area are (nearly) that colour.
 count_colour() {
-    xwd -root -silent | convert xwd:- -crop "$3x$4+$1+$2" +repage -fuzz 12% \
+    root_xwd | convert xwd:- -crop "$3x$4+$1+$2" +repage -fuzz 12% \
         -fill '#FF00FF' -opaque "#$5" -fill black +opaque '#FF00FF' -fill white -opaque '#FF00FF' \
         -format '%[fx:round(mean*w*h)]' info:
 }

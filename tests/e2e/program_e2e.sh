@@ -16,7 +16,7 @@ live_processes() { ps -eo stat=,pid=,pgid=,comm= | awk -v name="$1" '$1 !~ /^Z/ 
 no_live_process() { [ -z "$(live_processes "$1")" ]; }
 
 shot() {
-    xwd -root -silent | convert xwd:- png:"$WORK/$1.png"
+    root_xwd | convert xwd:- png:"$WORK/$1.png"
     log "screenshot: $WORK/$1.png"
 }
 
