@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QImage>
-#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 #include <bit>
@@ -120,37 +119,24 @@ xcb_cursor_t BitmapCursor(xcb_connection_t* connection, xcb_window_t root, QSize
     return cursor;
 }
 
-// How many of the display's pixels a cursor picture's pixel takes: as many as Qt scales its
-// windows by, in whole times so that the picture stays sharp.
-int CursorTimes() {
-    const QScreen* screen = qGuiApp->primaryScreen();
-    return std::max(qRound(screen ? screen->devicePixelRatio() : 1.0), 1);
-}
-
-QImage Enlarged(const QImage& image, int times) {
-    return (times == 1 ? image : image.scaled(image.size() * times))
-        .convertToFormat(QImage::Format_ARGB32);
-}
-
 xcb_cursor_t CreateCursor(xcb_connection_t* connection, xcb_window_t root, const QCursor& cursor) {
     if (cursor.shape() != Qt::BitmapCursor)
         return GlyphCursor(connection, CursorGlyph(cursor.shape()));
     const auto dark = [](QRgb pixel) { return qAlpha(pixel) >= 128 && qGray(pixel) < 128; };
-    const int times = CursorTimes();
-    const QPoint hotSpot = cursor.hotSpot() * times;
     const QBitmap bitmap = cursor.bitmap();
     if (!bitmap.isNull()) {
         // Qt's bitmap cursors: 1 bits (black) of the bitmap are ink, of the mask shown.
-        const QImage ink = Enlarged(bitmap.toImage(), times);
-        const QImage shown = Enlarged(cursor.mask().toImage(), times);
+        const QImage ink = bitmap.toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage shown = cursor.mask().toImage().convertToFormat(QImage::Format_ARGB32);
         return BitmapCursor(connection, root, ink.size(), XbmBits(ink, dark), XbmBits(shown, dark),
-                            hotSpot);
+                            cursor.hotSpot());
     }
-    if (cursor.pixmap().isNull())
+    const QImage image = cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    if (image.isNull())
         return GlyphCursor(connection, XC_left_ptr);
-    const QImage image = Enlarged(cursor.pixmap().toImage(), times);
     return BitmapCursor(connection, root, image.size(), XbmBits(image, dark),
-                        XbmBits(image, [](QRgb pixel) { return qAlpha(pixel) >= 128; }), hotSpot);
+                        XbmBits(image, [](QRgb pixel) { return qAlpha(pixel) >= 128; }),
+                        cursor.hotSpot());
 }
 
 // The annotation windows kept above the player window, besides the application's
@@ -195,8 +181,10 @@ class XcbWindow : public Interface, public QAbstractNativeEventFilter {
                 seen ? seenValues : unseenValues);
             xcb_change_property(connection, XCB_PROP_MODE_REPLACE, pane.Id, XCB_ATOM_WM_NAME,
                                 XCB_ATOM_STRING, 8, uint32_t(std::strlen(name)), name);
+            FByWindow.emplace_back(pane.Id, FPanes.size());
             FPanes.push_back(pane);
         }
+        std::sort(FByWindow.begin(), FByWindow.end());
         qApp->installNativeEventFilter(this);
     }
 
@@ -270,10 +258,13 @@ class XcbWindow : public Interface, public QAbstractNativeEventFilter {
     // Events other than the mouse on this window; true when taken.
     virtual bool HandleEvent(uint8_t type, const xcb_generic_event_t* event) = 0;
 
+    // Every event of the application passes here: a search among the sorted ids, not a walk.
     const Pane* PaneOf(xcb_window_t window) const {
-        const auto found = std::find_if(FPanes.begin(), FPanes.end(),
-                                        [&](const Pane& pane) { return pane.Id == window; });
-        return found == FPanes.end() ? nullptr : &*found;
+        const auto found = std::lower_bound(FByWindow.begin(), FByWindow.end(), window,
+                                            [](const std::pair<xcb_window_t, size_t>& entry,
+                                               xcb_window_t id) { return entry.first < id; });
+        return found != FByWindow.end() && found->first == window ? &FPanes[found->second]
+                                                                  : nullptr;
     }
 
     xcb_connection_t* const FConnection;
@@ -281,6 +272,8 @@ class XcbWindow : public Interface, public QAbstractNativeEventFilter {
     const PaneGrid FGrid;
     // One for each pane of the grid, in its order.
     std::vector<Pane> FPanes;
+    // The panes' window ids in order, with the pane's index.
+    std::vector<std::pair<xcb_window_t, size_t>> FByWindow;
 
   private:
     void Deliver(MouseAction action, QPoint point) {

@@ -1,5 +1,6 @@
 #include "UnitTrans.h"
 
+#include <QBitmap>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -32,6 +33,21 @@ QRect PrimaryScreenPixels() {
     const qreal scale = screen->devicePixelRatio();
     return {QPoint(qRound(geometry.x() * scale), qRound(geometry.y() * scale)),
             QSize(qRound(geometry.width() * scale), qRound(geometry.height() * scale))};
+}
+
+// A picture cursor as many whole times larger (its pixels stay sharp); others as they are.
+QCursor Enlarged(const QCursor& cursor, int times) {
+    if (times == 1 || cursor.shape() != Qt::BitmapCursor)
+        return cursor;
+    const QPoint hotSpot = cursor.hotSpot() * times;
+    const auto larger = [&](const QImage& image) { return image.scaled(image.size() * times); };
+    if (!cursor.bitmap().isNull())
+        return QCursor(QBitmap::fromImage(larger(cursor.bitmap().toImage())),
+                       QBitmap::fromImage(larger(cursor.mask().toImage())), hotSpot.x(),
+                       hotSpot.y());
+    if (cursor.pixmap().isNull())
+        return cursor;
+    return QCursor(QPixmap::fromImage(larger(cursor.pixmap().toImage())), hotSpot.x(), hotSpot.y());
 }
 
 QImage NoMarks(QSize size) {
@@ -68,8 +84,8 @@ void TfrmTrans::HideOverlay() {
 }
 
 void TfrmTrans::SetToolCursor(const QCursor& cursor) {
-    FCursor = cursor;
-    FWindow->SetCursor(cursor);
+    FCursor = Enlarged(cursor, std::max(qRound(FScale), 1));
+    FWindow->SetCursor(FCursor);
 }
 
 void TfrmTrans::ClearMarks() {

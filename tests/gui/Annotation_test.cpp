@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBitmap>
 #include <QBuffer>
 #include <QPainter>
 #include <QTest>
@@ -283,10 +284,21 @@ TEST(AnnotationScaled, PenAndRubberGrowWithTheDisplaysScale) {
         qreal Scale;
         int Pen;
         int Rubber;
-    } cases[] = {{1, 5, 16}, {1.5, 8, 24}, {2, 10, 32}};
+        int Cursor;
+    } cases[] = {{1, 5, 16, 1}, {1.5, 8, 24, 2}, {2, 10, 32, 2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Scale);
-        TfrmTrans overlay(kScreen, std::make_unique<platform::NullMarkWindow>(), c.Scale);
+        auto window = std::make_unique<platform::NullMarkWindow>();
+        const platform::NullMarkWindow& shown = *window;
+        TfrmTrans overlay(kScreen, std::move(window), c.Scale);
+
+        // The tool cursors too, whole times larger so that they stay sharp.
+        QBitmap picture(16, 16);
+        picture.fill(Qt::color1);
+        overlay.SetToolCursor(QCursor(picture, picture, 3, 4));
+        EXPECT_EQ(shown.Cursor().bitmap().size(), QSize(16, 16) * c.Cursor);
+        EXPECT_EQ(shown.Cursor().hotSpot(), QPoint(3, 4) * c.Cursor);
+
         const auto count = [&](const QRect& area, bool marked) {
             int pixels = 0;
             for (int y = area.top(); y <= area.bottom(); ++y)
